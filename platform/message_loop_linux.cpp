@@ -1,0 +1,99 @@
+#include "platform/message_loop.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+
+namespace platform {
+namespace {
+
+constexpr char kTaskByte = 't';
+constexpr char kQuitByte = 'q';
+
+std::atomic<int> g_signal_wake_fd{-1};
+
+void OnTerminationSignal(int) {
+    int fd = g_signal_wake_fd.load();
+    if (fd >= 0) {
+        int saved = errno;
+        [[maybe_unused]] ssize_t ignored = write(fd, &kQuitByte, 1);
+        errno = saved;
+    }
+}
+
+}  // namespace
+
+MessageLoop::MessageLoop() {
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) == 0) {
+        wake_read_ = fds[0];
+        wake_write_ = fds[1];
+    }
+}
+
+MessageLoop::~MessageLoop() {
+    int mine = wake_write_;
+    g_signal_wake_fd.compare_exchange_strong(mine, -1);
+    if (wake_read_ >= 0) close(wake_read_);
+    if (wake_write_ >= 0) close(wake_write_);
+}
+
+void MessageLoop::Wake(char reason) {
+    if (wake_write_ < 0) return;
+    // A full pipe already holds a wake-up; only a lost quit would matter, and Run checks for it by reading.
+    [[maybe_unused]] ssize_t ignored = write(wake_write_, &reason, 1);
+}
+
+void MessageLoop::PostTask(std::function<void()> task) {
+    {
+        std::lock_guard guard(lock_);
+        tasks_.push_back(std::move(task));
+    }
+    Wake(kTaskByte);
+}
+
+void MessageLoop::PostQuit() { Wake(kQuitByte); }
+
+void MessageLoop::QuitOnTerminationSignals() {
+    g_signal_wake_fd.store(wake_write_);
+    struct sigaction action{};
+    action.sa_handler = OnTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal_number, &action, nullptr);
+}
+
+void MessageLoop::Run() {
+    if (wake_read_ < 0) return;
+    for (;;) {
+        pollfd wait{wake_read_, POLLIN, 0};
+        if (poll(&wait, 1, -1) < 0 && errno != EINTR) return;
+        bool quit = false;
+        char bytes[256];
+        ssize_t count;
+        while ((count = read(wake_read_, bytes, sizeof bytes)) > 0) {
+            for (ssize_t i = 0; i < count; ++i) quit = quit || bytes[i] == kQuitByte;
+        }
+        for (;;) {
+            std::function<void()> task;
+            {
+                std::lock_guard guard(lock_);
+                if (quit || tasks_.empty()) break;
+                task = std::move(tasks_.front());
+                tasks_.pop_front();
+            }
+            task();
+        }
+        if (quit) {
+            std::lock_guard guard(lock_);
+            tasks_.clear();
+            return;
+        }
+    }
+}
+
+}  // namespace platform
