@@ -1,0 +1,35 @@
+#include "analytics/diagnostics.h"
+
+#include <cstdio>
+#include <mutex>
+
+namespace analytics {
+namespace {
+
+std::mutex& SinkLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+std::function<void(const std::string&)>& Sink() {
+    static std::function<void(const std::string&)> sink;
+    return sink;
+}
+
+}  // namespace
+
+void ReportDiagnostic(const std::string& line) {
+    std::lock_guard<std::mutex> guard(SinkLock());
+    if (Sink()) {
+        Sink()(line);
+    } else {
+        std::fprintf(stderr, "%s\n", line.c_str());
+    }
+}
+
+void SetDiagnosticSinkForTesting(std::function<void(const std::string&)> sink) {
+    std::lock_guard<std::mutex> guard(SinkLock());
+    Sink() = std::move(sink);
+}
+
+}  // namespace analytics
