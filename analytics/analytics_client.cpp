@@ -30,7 +30,8 @@ CAnalyticsClient& CAnalyticsClient::Instance() {
     return *instance;
 }
 
-bool CAnalyticsClient::InitClient(const std::string& staging_path, const std::vector<std::string>& collector_urls,
+bool CAnalyticsClient::InitClient(const std::string& staging_path,
+                                  const std::vector<std::string>& collector_urls,
                                   const std::string& distinct_id, std::unique_ptr<IBatchSender> sender) {
     std::lock_guard<std::mutex> guard(state_lock_);
     if (queue_) return true;
@@ -60,7 +61,8 @@ void CAnalyticsClient::Track(const std::string& event_name, const CProperties& p
     }
     if (!CheckName(event_name, "Event Name")) return;
     if (!CheckEventProperties(properties.Node())) return;
-    queue->Add(BuildEventRecord(distinct_id, event_name, super_properties, properties.Node(), NowMilliseconds()));
+    queue->Add(
+        BuildEventRecord(distinct_id, event_name, super_properties, properties.Node(), NowMilliseconds()));
 }
 
 bool CAnalyticsClient::Flush() {
@@ -104,12 +106,14 @@ std::vector<std::string> CAnalyticsClient::QueuedRecordsForTesting() const {
 }
 
 std::string BuildEventRecord(const std::string& distinct_id, const std::string& event_name,
-                             const CValueNode& super_properties, const CValueNode& properties, int64_t now_ms) {
+                             const CValueNode& super_properties, const CValueNode& properties,
+                             int64_t now_ms) {
     CValueNode merged = super_properties;
     for (const auto& [key, value] : properties.Members()) merged.Set(key, value);
 
     int64_t time_ms = now_ms;
-    if (const CValueNode* time = merged.Find("$time"); time && time->GetKind() == CValueNode::Kind::kDateTime) {
+    if (const CValueNode* time = merged.Find("$time");
+        time && time->GetKind() == CValueNode::Kind::kDateTime) {
         time_ms = time->GetSeconds() * 1000 + time->GetMilliseconds();
     }
     merged.Remove("$time");

@@ -56,6 +56,7 @@ private:
 // "$project"), properties (super properties overlaid by the event's, without "$time" and "$project"), time
 // (milliseconds since 1970 UTC, from "$time" or `now_ms`) and type "track", keys in byte order.
 std::string BuildEventRecord(const std::string& distinct_id, const std::string& event_name,
-                             const CValueNode& super_properties, const CValueNode& properties, int64_t now_ms);
+                             const CValueNode& super_properties, const CValueNode& properties,
+                             int64_t now_ms);
 
 }  // namespace analytics

@@ -10,11 +10,17 @@ bool CProperties::SetString(const std::string& key, const std::string& value) {
     return true;
 }
 
-void CProperties::SetInteger(const std::string& key, int64_t value) { node_.Set(key, CValueNode::Integer(value)); }
+void CProperties::SetInteger(const std::string& key, int64_t value) {
+    node_.Set(key, CValueNode::Integer(value));
+}
 
-void CProperties::SetNumber(const std::string& key, double value) { node_.Set(key, CValueNode::Number(value)); }
+void CProperties::SetNumber(const std::string& key, double value) {
+    node_.Set(key, CValueNode::Number(value));
+}
 
-void CProperties::SetBoolean(const std::string& key, bool value) { node_.Set(key, CValueNode::Boolean(value)); }
+void CProperties::SetBoolean(const std::string& key, bool value) {
+    node_.Set(key, CValueNode::Boolean(value));
+}
 
 void CProperties::SetDateTime(const std::string& key, int64_t seconds, int milliseconds) {
     node_.Set(key, CValueNode::DateTime(seconds, milliseconds));
@@ -24,6 +30,8 @@ void CProperties::SetStringList(const std::string& key, std::vector<std::string>
     node_.Set(key, CValueNode::StringList(std::move(values)));
 }
 
-void CProperties::SetObject(const std::string& key, CValueNode object) { node_.Set(key, std::move(object)); }
+void CProperties::SetObject(const std::string& key, CValueNode object) {
+    node_.Set(key, std::move(object));
+}
 
 }  // namespace analytics

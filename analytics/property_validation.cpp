@@ -11,8 +11,12 @@ constexpr size_t kMaxNameBytes = 100;
 constexpr size_t kMaxDistinctIdBytes = 255;
 constexpr size_t kMaxStringValueBytes = 8192;
 
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 }  // namespace
 

@@ -31,7 +31,8 @@ bool CRecordQueue::Flush() {
         LoadStagedRecordsLocked();
         if (records_.empty()) return true;
         size_t count = std::min(records_.size(), kBatchSize);
-        batch.assign(std::make_move_iterator(records_.begin()), std::make_move_iterator(records_.begin() + count));
+        batch.assign(std::make_move_iterator(records_.begin()),
+                     std::make_move_iterator(records_.begin() + count));
         records_.erase(records_.begin(), records_.begin() + count);
     }
 

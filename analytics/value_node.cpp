@@ -51,7 +51,9 @@ CValueNode CValueNode::Boolean(bool value) {
     return node;
 }
 
-CValueNode CValueNode::Object() { return CValueNode(); }
+CValueNode CValueNode::Object() {
+    return CValueNode();
+}
 
 void CValueNode::Set(const std::string& key, CValueNode value) {
     if (kind_ != Kind::kObject) return;
@@ -63,7 +65,9 @@ const CValueNode* CValueNode::Find(const std::string& key) const {
     return found == members_.end() ? nullptr : &found->second;
 }
 
-bool CValueNode::Remove(const std::string& key) { return members_.erase(key) > 0; }
+bool CValueNode::Remove(const std::string& key) {
+    return members_.erase(key) > 0;
+}
 
 std::string CValueNode::ToJson() const {
     std::string out;
@@ -132,13 +136,27 @@ void AppendJsonString(std::string& out, const std::string& text) {
     out += '"';
     for (char c : text) {
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\b': out += "\\b"; break;
-            case '\f': out += "\\f"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\b':
+                out += "\\b";
+                break;
+            case '\f':
+                out += "\\f";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default: {
                 unsigned char byte = static_cast<unsigned char>(c);
                 if (byte < 0x20) {

@@ -1,5 +1,6 @@
 // A property value of an analytics event and its JSON form. The client writes its own JSON so that a record
-// is byte-for-byte predictable: objects list their members by key in byte order, whatever the insertion order.
+// is byte-for-byte predictable: objects list their members by key in byte order, whatever the insertion
+// order.
 #pragma once
 
 #include <cstdint>

@@ -11,12 +11,8 @@ TEST(BatchEncodingTest, Base64UsesTheStandardAlphabetAndPadding) {
         std::string bytes;
         std::string text;
     } cases[] = {
-        {"", ""},
-        {"f", "Zg=="},
-        {"fo", "Zm8="},
-        {"foo", "Zm9v"},
-        {"foobar", "Zm9vYmFy"},
-        {std::string("\xFB\xFF\xBF\x00", 4), "+/+/AA=="},
+        {"", ""},        {"f", "Zg=="},          {"fo", "Zm8="},
+        {"foo", "Zm9v"}, {"foobar", "Zm9vYmFy"}, {std::string("\xFB\xFF\xBF\x00", 4), "+/+/AA=="},
     };
     for (const auto& c : cases) EXPECT_EQ(analytics::EncodeBase64(c.bytes), c.text) << c.bytes;
 }

@@ -65,7 +65,8 @@ TEST(PropertyValidationTest, EventPropertiesNeedValidKeysAndTypedTimeAndProject)
     CProperties bad_key;
     bad_key.SetInteger("9lives", 1);
     EXPECT_FALSE(analytics::CheckEventProperties(bad_key.Node()));
-    EXPECT_EQ(diagnostics.Take(), std::vector<std::string>{"The Property Key need to be a valid variable name."});
+    EXPECT_EQ(diagnostics.Take(),
+              std::vector<std::string>{"The Property Key need to be a valid variable name."});
 
     CProperties string_time;
     string_time.SetString("$time", "2023-11-14");
@@ -83,8 +84,9 @@ TEST(PropertyValidationTest, DistinctIdIsOneTo255Bytes) {
     EXPECT_TRUE(analytics::CheckDistinctId(std::string(255, 'd')));
     EXPECT_FALSE(analytics::CheckDistinctId(""));
     EXPECT_FALSE(analytics::CheckDistinctId(std::string(256, 'd')));
-    EXPECT_EQ(diagnostics.Take(), (std::vector<std::string>{"The Distinct ID is empty.",
-                                                            "The Distinct ID is too long, max length is 255."}));
+    EXPECT_EQ(diagnostics.Take(),
+              (std::vector<std::string>{"The Distinct ID is empty.",
+                                        "The Distinct ID is too long, max length is 255."}));
 }
 
 TEST(PropertyValidationTest, StringValuesMustBeShortValidUtf8Text) {
@@ -122,9 +124,9 @@ TEST(PropertyValidationTest, RejectedStringValuesAreNamedInTheirDiagnostic) {
     CProperties properties;
     EXPECT_FALSE(properties.SetString("long", std::string(8193, 'x')));
     EXPECT_FALSE(properties.SetString("ctl", "a\x01"));
-    EXPECT_EQ(diagnostics.Take(),
-              (std::vector<std::string>{"String property 'long' is too long, value: " + std::string(8193, 'x'),
-                                        "String property 'ctl' is not valid UTF-8 string, value: a\x01"}));
+    EXPECT_EQ(diagnostics.Take(), (std::vector<std::string>{
+                                      "String property 'long' is too long, value: " + std::string(8193, 'x'),
+                                      "String property 'ctl' is not valid UTF-8 string, value: a\x01"}));
     EXPECT_EQ(properties.Node().ToJson(), "{}");
 }
 

@@ -15,7 +15,9 @@ using testsupport::ReadWholeFile;
 using testsupport::TemporaryFolder;
 using testsupport::WriteWholeFile;
 
-std::string Record(int n) { return "{\"n\":" + std::to_string(n) + "}"; }
+std::string Record(int n) {
+    return "{\"n\":" + std::to_string(n) + "}";
+}
 
 std::vector<std::string> Records(int first, int last) {
     std::vector<std::string> records;
@@ -31,7 +33,8 @@ std::vector<std::string> Join(std::vector<std::string> a, const std::vector<std:
 class RecordQueueTest : public ::testing::Test {
 protected:
     RecordQueueTest() {
-        analytics::SetDiagnosticSinkForTesting([this](const std::string& line) { diagnostics_.push_back(line); });
+        analytics::SetDiagnosticSinkForTesting(
+            [this](const std::string& line) { diagnostics_.push_back(line); });
     }
     ~RecordQueueTest() override { analytics::SetDiagnosticSinkForTesting(nullptr); }
 
@@ -62,11 +65,13 @@ TEST_F(RecordQueueTest, FlushSendsTheOldestThirtyAndKeepsTheRest) {
     AddAll(*queue, Records(1, 45));
     ASSERT_TRUE(queue->Flush());
     ASSERT_EQ(sender_->Posts().size(), 1u);
-    EXPECT_EQ(analyticstest::DecodeBatchBody(sender_->Posts()[0].body), analytics::BuildBatchText(Records(1, 30)));
+    EXPECT_EQ(analyticstest::DecodeBatchBody(sender_->Posts()[0].body),
+              analytics::BuildBatchText(Records(1, 30)));
     EXPECT_EQ(queue->Records(), Records(31, 45));
 
     ASSERT_TRUE(queue->Flush());
-    EXPECT_EQ(analyticstest::DecodeBatchBody(sender_->Posts()[1].body), analytics::BuildBatchText(Records(31, 45)));
+    EXPECT_EQ(analyticstest::DecodeBatchBody(sender_->Posts()[1].body),
+              analytics::BuildBatchText(Records(31, 45)));
     EXPECT_TRUE(queue->Records().empty());
 }
 
@@ -83,7 +88,8 @@ TEST_F(RecordQueueTest, FailedBatchGoesBackInFrontOfRecordsAddedMeanwhile) {
     sender_->SetDuringNextPost([&] { AddAll(*queue, Records(101, 105)); });
     EXPECT_FALSE(queue->Flush());
     EXPECT_EQ(queue->Records(), Join(Join(Records(1, 30), Records(31, 40)), Records(101, 105)));
-    EXPECT_EQ(diagnostics_, std::vector<std::string>{"Analytics SDK send failed: answer 500 from http://first/collect"});
+    EXPECT_EQ(diagnostics_,
+              std::vector<std::string>{"Analytics SDK send failed: answer 500 from http://first/collect"});
 }
 
 TEST_F(RecordQueueTest, FailedBatchWithNinetyQueuedMeanwhileKeepsOnlyItsTenNewest) {
@@ -159,7 +165,8 @@ TEST_F(RecordQueueTest, FullQueueReadsNothingButStillEmptiesTheStagingFile) {
     auto queue = MakeQueue();
     AddAll(*queue, Records(101, 200));
     ASSERT_TRUE(queue->Flush());
-    EXPECT_EQ(analyticstest::DecodeBatchBody(sender_->Posts()[0].body), analytics::BuildBatchText(Records(101, 130)));
+    EXPECT_EQ(analyticstest::DecodeBatchBody(sender_->Posts()[0].body),
+              analytics::BuildBatchText(Records(101, 130)));
     EXPECT_EQ(ReadWholeFile(staging_path_), "");
 }
 
@@ -186,7 +193,8 @@ TEST_F(RecordQueueTest, MissingStagingFileIsAnEmptyOne) {
     auto queue = MakeQueue();
     queue->Add(Record(1));
     ASSERT_TRUE(queue->Flush());
-    EXPECT_EQ(analyticstest::DecodeBatchBody(sender_->Posts()[0].body), analytics::BuildBatchText({Record(1)}));
+    EXPECT_EQ(analyticstest::DecodeBatchBody(sender_->Posts()[0].body),
+              analytics::BuildBatchText({Record(1)}));
 }
 
 }  // namespace

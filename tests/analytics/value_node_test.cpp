@@ -1,11 +1,10 @@
 #include "analytics/value_node.h"
 
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <time.h>
 
 #include <cmath>
-
-#include <gtest/gtest.h>
 
 #include "analytics/properties.h"
 
@@ -31,7 +30,8 @@ TEST(ValueNodeTest, EachKindHasItsJsonForm) {
         {"false", CValueNode::Boolean(false), "false"},
         {"string escapes", CValueNode::String("q\"b\\s\bf\fn\nr\rt\t"), R"("q\"b\\s\bf\fn\nr\rt\t")"},
         {"other bytes copied", CValueNode::String("caf\xC3\xA9 / \x7F"), "\"caf\xC3\xA9 / \x7F\""},
-        {"other control bytes escaped", CValueNode::String(std::string("a\x01z\x1F", 4)), R"("a\u0001z\u001f")"},
+        {"other control bytes escaped", CValueNode::String(std::string("a\x01z\x1F", 4)),
+         R"("a\u0001z\u001f")"},
         {"string list", CValueNode::StringList({"a", "b\"c"}), R"(["a","b\"c"])"},
         {"empty list", CValueNode::StringList({}), "[]"},
         {"date-time", CValueNode::DateTime(1700000000, 7), "\"2023-11-14 22:13:20.007\""},
@@ -56,7 +56,8 @@ TEST(ValueNodeTest, ObjectMembersAreOrderedByKeyBytesWhateverTheInsertionOrder) 
     object.Set("_u", CValueNode::Boolean(false));
     object.Set("B", std::move(inner));
     object.Set("$lib", CValueNode::String("cpp"));
-    EXPECT_EQ(object.ToJson(), "{\"$lib\":\"cpp\",\"B\":{\"a\":2,\"z\":1},\"_u\":false,\"b\":\"x\",\"\xC3\xA9\":0}");
+    EXPECT_EQ(object.ToJson(),
+              "{\"$lib\":\"cpp\",\"B\":{\"a\":2,\"z\":1},\"_u\":false,\"b\":\"x\",\"\xC3\xA9\":0}");
 }
 
 TEST(ValueNodeTest, SettingAnExistingKeyReplacesItsValue) {
