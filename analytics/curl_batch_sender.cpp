@@ -29,7 +29,7 @@ IBatchSender::Response CCurlBatchSender::Post(const std::string& url, const std:
         response.body = "curl_easy_init failed";
         return response;
     }
-    // libcurl announces bodies above 1 KiB with "Expect: 100-continue"; the collector gets no extra header.
+    // libcurl would announce a large body with "Expect: 100-continue"; the collector gets no extra header.
     curl_slist* headers = curl_slist_append(nullptr, "Expect:");
     char error_text[CURL_ERROR_SIZE] = {};
     std::string received;

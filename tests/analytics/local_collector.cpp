@@ -19,8 +19,14 @@ struct CLocalCollector::Impl {
 };
 
 CLocalCollector::CLocalCollector() : impl_(std::make_unique<Impl>()) {
-    impl_->server.Post(".*", [this](const httplib::Request& request, httplib::Response& response) {
+    // Read through a content reader: the library refuses form bodies above 8 KiB when it reads them itself.
+    impl_->server.Post(".*", [this](const httplib::Request& request, httplib::Response& response,
+                                    const httplib::ContentReader& content_reader) {
         Request recorded;
+        content_reader([&recorded](const char* data, size_t length) {
+            recorded.body.append(data, length);
+            return true;
+        });
         recorded.path = request.path;
         size_t question = request.target.find('?');
         if (question != std::string::npos) recorded.query = request.target.substr(question + 1);
@@ -30,7 +36,6 @@ CLocalCollector::CLocalCollector() : impl_(std::make_unique<Impl>()) {
                            [](unsigned char c) { return std::tolower(c); });
             recorded.headers[lower] = value;
         }
-        recorded.body = request.body;
         std::lock_guard<std::mutex> guard(impl_->lock);
         impl_->requests.push_back(std::move(recorded));
         auto found = impl_->statuses.find(request.path);
@@ -41,6 +46,7 @@ CLocalCollector::CLocalCollector() : impl_(std::make_unique<Impl>()) {
         }
         response.set_content(status == 200 ? "ok" : "refused " + std::to_string(status), "text/plain");
     });
+    impl_->server.set_payload_max_length(64 * 1024 * 1024);
     port_ = impl_->server.bind_to_any_port("127.0.0.1");
     thread_ = std::thread([this] { impl_->server.listen_after_bind(); });
     testsupport::WaitUntil([this] { return impl_->server.is_running(); });
