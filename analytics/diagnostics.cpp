@@ -6,14 +6,15 @@
 namespace analytics {
 namespace {
 
+// Never destroyed: the client may still report while the process exits.
 std::mutex& SinkLock() {
-    static std::mutex lock;
-    return lock;
+    static std::mutex* lock = new std::mutex;
+    return *lock;
 }
 
 std::function<void(const std::string&)>& Sink() {
-    static std::function<void(const std::string&)> sink;
-    return sink;
+    static auto* sink = new std::function<void(const std::string&)>;
+    return *sink;
 }
 
 }  // namespace

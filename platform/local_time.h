@@ -17,11 +17,12 @@ struct LocalTime {
 // False when the clock or the time zone cannot be read; the fields are then left alone.
 bool GetLocalTime(LocalTime& now);
 
+// The time-zone bias now in force: UTC minus local time, in minutes (negative east of UTC, daylight saving
+// included). 0 when it cannot be read.
+int GetTimeZoneBiasMinutes();
+
 // The wall-clock time in the user's time zone at `seconds` since 1970-01-01 UTC; false when it cannot be
 // converted (the fields are then left alone).
 bool GetLocalTimeAt(int64_t seconds, LocalTime& when);
-
-// The user's time zone as minutes east of UTC, outside daylight-saving time (India: 330, New York: -300).
-int GetStandardUtcOffsetMinutes();
 
 }  // namespace platform

@@ -116,11 +116,11 @@ analytics::IBatchSender::Response CRecordingSender::Post(const std::string& url,
     Response response;
     {
         std::lock_guard<std::mutex> guard(lock_);
-        posts_.push_back({url, body});
         action = std::move(during_next_post_);
         during_next_post_ = nullptr;
         auto found = statuses_.find(url);
         response.status = found == statuses_.end() ? default_status_ : found->second;
+        posts_.push_back({url, body, response.status});
         response.body = "answer " + std::to_string(response.status) + " from " + url;
     }
     if (action) action();

@@ -23,6 +23,7 @@ public:
     struct Request {
         std::string url;
         std::string body;
+        long status = 0;  // what was answered
     };
 
     // Status answered for a URL; URLs not listed answer `default_status`.
