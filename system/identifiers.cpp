@@ -21,7 +21,9 @@ std::optional<std::u16string> ReadSign(platform::RegistryHive hive, const std::s
     platform::RegistryKey key;
     if (!key.Create(hive, path, view)) return std::nullopt;
     std::optional<std::string> value = key.ReadString("ClientSign");
-    if (!value) return std::nullopt;
+    // An empty value is passed over like a missing one: stopping at it would make a new signature on every
+    // call, and the machine would change its identity within a run.
+    if (!value || value->empty()) return std::nullopt;
     std::u16string sign = Utf8ToUtf16(*value);
     if (sign.size() > kLongestReadableSign) return std::nullopt;
     return sign;
@@ -87,7 +89,7 @@ std::u16string GetClientSign(const std::u16string& brand) {
         ReadSign(RegistryHive::kCurrentUser, relay_key, RegistryView::kDefault);
     if (!stored) stored = ReadSign(RegistryHive::kLocalMachine, relay_key, RegistryView::k32Bit);
     if (!stored) stored = ReadSign(RegistryHive::kLocalMachine, ixr_key, RegistryView::k32Bit);
-    if (stored && !stored->empty()) return *stored;
+    if (stored) return *stored;
 
     SeedRandom();
     std::u16string sign = Utf8ToUtf16("{" + NewUuid() + "G}");

@@ -17,11 +17,11 @@ bool SeedRandom();
 // variant-1 UUID.
 std::string NewUuid();
 
-// The client signature "{<uuid>G}" of this machine for `brand`. The first of these keys whose "ClientSign"
-// string can be read decides: current user "Software\<brand>\<brand> Relay Kit", then the same key and
-// "Software\<brand>\IXR" of the local machine (32-bit view); each is created when missing. When the value
-// found is empty, or none is found, a new signature is made and stored in both local-machine keys (failures
-// to store are ignored: the signature still serves this run).
+// The client signature "{<uuid>G}" of this machine for `brand`. The first of these keys with a non-empty
+// "ClientSign" string that can be read decides: current user "Software\<brand>\<brand> Relay Kit", then the
+// same key and "Software\<brand>\IXR" of the local machine (32-bit view); each is created when missing. When
+// none has one, a new signature is made and stored in both local-machine keys (failures to store are
+// ignored: the signature still serves this run). Found signatures are never copied elsewhere.
 std::u16string GetClientSign(const std::u16string& brand);
 
 // Sets the generator's state, for tests.
