@@ -367,8 +367,14 @@ TEST_F(HttpRequestTest, ProbeTakesTheLengthOfTheLastResponseOfARedirectChain) {
     TestHttpServer server;
     server.On("GET", "/download", [](const TestRequest&) { return Redirect("/mirror/package"); });
     server.On("GET", "/mirror/package", [](const TestRequest&) { return Answer(Letters(2048)); });
+    // The same chain where only the GET answers tell a length: the redirect's own body does not end the GET.
+    server.On("HEAD", "/download-get", [](const TestRequest&) { return Chunked(""); });
+    server.On("GET", "/download-get", [](const TestRequest&) { return Redirect("/mirror/package-get"); });
+    server.On("HEAD", "/mirror/package-get", [](const TestRequest&) { return Chunked(""); });
+    server.On("GET", "/mirror/package-get", [](const TestRequest&) { return Answer(Letters(3072)); });
     ASSERT_TRUE(server.Start());
     EXPECT_EQ(ProbeContentLength(Utf8ToUtf16(server.BaseUrl() + "/download")), 2048);
+    EXPECT_EQ(ProbeContentLength(Utf8ToUtf16(server.BaseUrl() + "/download-get")), 3072);
 }
 
 TEST_F(HttpRequestTest, ProbeGivesZeroWhenNoAnswerAnnouncesALength) {
