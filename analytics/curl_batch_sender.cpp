@@ -2,7 +2,8 @@
 
 #include <curl/curl.h>
 
-#include <mutex>
+#include "downloader/curl_global.h"
+#include "system/deployment_profile.h"
 
 namespace analytics {
 namespace {
@@ -17,9 +18,8 @@ size_t AppendBody(char* data, size_t size, size_t count, void* user) {
 
 }  // namespace
 
-CCurlBatchSender::CCurlBatchSender(std::string ca_bundle) : ca_bundle_(std::move(ca_bundle)) {
-    static std::once_flag global_init;
-    std::call_once(global_init, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+CCurlBatchSender::CCurlBatchSender() {
+    ns_IXD::EnsureCurlInitialised();
 }
 
 IBatchSender::Response CCurlBatchSender::Post(const std::string& url, const std::string& body) {
@@ -45,7 +45,8 @@ IBatchSender::Response CCurlBatchSender::Post(const std::string& url, const std:
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
-    if (!ca_bundle_.empty()) curl_easy_setopt(handle, CURLOPT_CAINFO, ca_bundle_.c_str());
+    const std::string& authorities = GetDeploymentProfile().ca_bundle;
+    if (!authorities.empty()) curl_easy_setopt(handle, CURLOPT_CAINFO, authorities.c_str());
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, AppendBody);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &received);
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, error_text);

@@ -1,5 +1,6 @@
 // Posts batches with libcurl: form body, the client's user agent, 3 seconds for the whole request, no
-// redirects followed, certificates and host names checked.
+// redirects followed. "https://" collectors must present a certificate, valid for the URL's host, from an
+// authority of the deployment profile (or of the system's store when the profile names none).
 #pragma once
 
 #include <string>
@@ -10,14 +11,9 @@ namespace analytics {
 
 class CCurlBatchSender : public IBatchSender {
 public:
-    // `ca_bundle`: PEM file of the authorities that "https://" collectors must be signed by; empty for the
-    // system's store.
-    explicit CCurlBatchSender(std::string ca_bundle = std::string());
+    CCurlBatchSender();
 
     Response Post(const std::string& url, const std::string& body) override;
-
-private:
-    std::string ca_bundle_;
 };
 
 }  // namespace analytics

@@ -7,16 +7,21 @@
 
 #include "analytics/batch_encoding.h"
 #include "analytics/diagnostics.h"
+#include "platform/file_system.h"
 #include "tests/analytics/analytics_test_support.h"
 #include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
+
+std::string ReadText(const std::string& path) {
+    return platform::ReadFile(path).value_or(std::string());
+}
 
 using analytics::CAnalyticsClient;
 using analytics::CProperties;
 using analyticstest::CRecordingSender;
-using testsupport::ReadWholeFile;
-using testsupport::TemporaryFolder;
+using test_support::TempFolder;
 
 int64_t NowMs() {
     using namespace std::chrono;
@@ -42,7 +47,7 @@ protected:
     }
 
     CAnalyticsClient& client_ = CAnalyticsClient::Instance();
-    TemporaryFolder folder_;
+    TempFolder folder_;
     std::string staging_path_ = folder_.Path() + "ixo_analytics";
     CRecordingSender* sender_ = nullptr;
     std::vector<std::string> diagnostics_;
@@ -137,7 +142,7 @@ TEST_F(AnalyticsClientTest, ShutdownStagesUnsentRecordsForTheNextClient) {
     std::vector<std::string> first_run = client_.QueuedRecordsForTesting();
     client_.Shutdown();
     EXPECT_FALSE(client_.IsInitialised());
-    EXPECT_EQ(ReadWholeFile(staging_path_), first_run[0] + "\n" + first_run[1] + "\n");
+    EXPECT_EQ(ReadText(staging_path_), first_run[0] + "\n" + first_run[1] + "\n");
 
     ASSERT_TRUE(Init("run-2"));
     client_.Track("three", CProperties());

@@ -7,19 +7,25 @@
 #include <nlohmann/json.hpp>
 
 #include "analytics/analytics_client.h"
+#include "platform/file_system.h"
 #include "platform/machine.h"
 #include "platform/system_version.h"
 #include "tests/analytics/analytics_test_support.h"
 #include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
+
+std::string ReadText(const std::string& path) {
+    return platform::ReadFile(path).value_or(std::string());
+}
 
 using analytics::CAnalyticsTracker;
 using analytics::CommonPropertyValues;
 using analytics::CProperties;
 using analyticstest::CRecordingSender;
-using testsupport::TemporaryFolder;
-using testsupport::WaitUntil;
+using test_support::TempFolder;
+using test_support::WaitUntil;
 
 CommonPropertyValues Values(bool privacy_postponed) {
     CommonPropertyValues values;
@@ -84,7 +90,7 @@ protected:
         CRecordingSender& target_;
     };
 
-    TemporaryFolder folder_;
+    TempFolder folder_;
     std::string staging_path_ = folder_.Path() + "ixo_analytics";
     CRecordingSender sender_;
     std::unique_ptr<CAnalyticsTracker> tracker_;
@@ -209,7 +215,7 @@ TEST_F(AnalyticsTrackerTest, EventsLeftAtExitAreStagedForTheNextRun) {
     tracker_->Stop();
     tracker_->Queue("after_stop", Numbered(2));  // the sender has ended: nobody delivers this one
     tracker_->ShutdownClient();
-    std::string staged = testsupport::ReadWholeFile(staging_path_);
+    std::string staged = ReadText(staging_path_);
     EXPECT_NE(staged.find("\"event\":\"unsent\""), std::string::npos) << staged;
     EXPECT_NE(staged.find("\"event\":\"after_stop\""), std::string::npos) << staged;
     EXPECT_LT(staged.find("\"event\":\"unsent\""), staged.find("\"event\":\"after_stop\""));

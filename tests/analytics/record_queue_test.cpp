@@ -4,16 +4,20 @@
 
 #include "analytics/batch_encoding.h"
 #include "analytics/diagnostics.h"
+#include "platform/file_system.h"
 #include "tests/analytics/analytics_test_support.h"
 #include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
+std::string ReadText(const std::string& path) {
+    return platform::ReadFile(path).value_or(std::string());
+}
+
 using analytics::CRecordQueue;
 using analyticstest::CRecordingSender;
-using testsupport::ReadWholeFile;
-using testsupport::TemporaryFolder;
-using testsupport::WriteWholeFile;
+using test_support::TempFolder;
 
 std::string Record(int n) {
     return "{\"n\":" + std::to_string(n) + "}";
@@ -48,7 +52,7 @@ protected:
         for (const std::string& record : records) queue.Add(record);
     }
 
-    TemporaryFolder folder_;
+    TempFolder folder_;
     std::string staging_path_ = folder_.Path() + "ixo_analytics";
     CRecordingSender* sender_ = nullptr;
     std::vector<std::string> diagnostics_;
@@ -134,16 +138,17 @@ TEST_F(RecordQueueTest, CollectorsAreTriedInOrderUntilOneAnswers200) {
 }
 
 TEST_F(RecordQueueTest, StagingFileLoadsOnlyRecordLinesAheadOfNewerRecords) {
-    WriteWholeFile(staging_path_, "{\"n\":1}\n\nnot a record\n{\"n\":2}\n {\"n\":3}\n{\"n\":4\n");
+    platform::WriteFileAtomically(staging_path_,
+                                  "{\"n\":1}\n\nnot a record\n{\"n\":2}\n {\"n\":3}\n{\"n\":4\n");
     auto queue = MakeQueue();
     AddAll(*queue, Records(10, 11));
     ASSERT_TRUE(queue->Flush());
     EXPECT_EQ(analyticstest::DecodeBatchBody(sender_->Posts()[0].body),
               analytics::BuildBatchText({Record(1), Record(2), Record(10), Record(11)}));
-    EXPECT_EQ(ReadWholeFile(staging_path_), "");
+    EXPECT_EQ(ReadText(staging_path_), "");
 
     // Read once per queue: records staged later are left for the next run.
-    WriteWholeFile(staging_path_, Record(5) + "\n");
+    platform::WriteFileAtomically(staging_path_, Record(5) + "\n");
     ASSERT_TRUE(queue->Flush());
     EXPECT_EQ(sender_->Posts().size(), 1u);
 }
@@ -151,27 +156,27 @@ TEST_F(RecordQueueTest, StagingFileLoadsOnlyRecordLinesAheadOfNewerRecords) {
 TEST_F(RecordQueueTest, StagedRecordsFillOnlyTheFreeRoomWithTheirNewest) {
     std::string staged;
     for (const std::string& record : Records(1, 20)) staged += record + "\n";
-    WriteWholeFile(staging_path_, staged);
+    platform::WriteFileAtomically(staging_path_, staged);
     auto queue = MakeQueue();
     AddAll(*queue, Records(101, 190));
     sender_->SetDefaultStatus(500);
     EXPECT_FALSE(queue->Flush());
     EXPECT_EQ(queue->Records(), Join(Records(11, 20), Records(101, 190)));
-    EXPECT_EQ(ReadWholeFile(staging_path_), "");
+    EXPECT_EQ(ReadText(staging_path_), "");
 }
 
 TEST_F(RecordQueueTest, FullQueueReadsNothingButStillEmptiesTheStagingFile) {
-    WriteWholeFile(staging_path_, Record(1) + "\n");
+    platform::WriteFileAtomically(staging_path_, Record(1) + "\n");
     auto queue = MakeQueue();
     AddAll(*queue, Records(101, 200));
     ASSERT_TRUE(queue->Flush());
     EXPECT_EQ(analyticstest::DecodeBatchBody(sender_->Posts()[0].body),
               analytics::BuildBatchText(Records(101, 130)));
-    EXPECT_EQ(ReadWholeFile(staging_path_), "");
+    EXPECT_EQ(ReadText(staging_path_), "");
 }
 
 TEST_F(RecordQueueTest, PersistWritesEveryRecordForTheNextRun) {
-    WriteWholeFile(staging_path_, Record(1) + "\n");
+    platform::WriteFileAtomically(staging_path_, Record(1) + "\n");
     {
         auto queue = MakeQueue();
         AddAll(*queue, Records(2, 3));
@@ -180,7 +185,7 @@ TEST_F(RecordQueueTest, PersistWritesEveryRecordForTheNextRun) {
         EXPECT_FALSE(queue->Flush());
         EXPECT_TRUE(sender_->Posts().empty());
     }
-    EXPECT_EQ(ReadWholeFile(staging_path_), Record(1) + "\n" + Record(2) + "\n" + Record(3) + "\n");
+    EXPECT_EQ(ReadText(staging_path_), Record(1) + "\n" + Record(2) + "\n" + Record(3) + "\n");
 
     auto next_run = MakeQueue();
     next_run->Add(Record(9));

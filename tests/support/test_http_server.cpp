@@ -143,7 +143,31 @@ bool TestHttpServer::Start(const std::string& address) {
     State* state = state_.get();
     auto serve = [state](const httplib::Request& in, httplib::Response& out) { state->Serve(in, out); };
     server.Get(".*", serve);
-    server.Post(".*", serve);
+    // Bodies are read through a content reader: read by the library itself, a form body above 8 KiB would be
+    // refused with 413 before any handler saw it.
+    server.Post(".*", [state](const httplib::Request& in, httplib::Response& out,
+                              const httplib::ContentReader& reader) {
+        httplib::Request whole = in;
+        if (in.is_multipart_form_data()) {
+            std::vector<httplib::MultipartFormData> parts;
+            reader(
+                [&parts](const httplib::MultipartFormData& part) {
+                    parts.push_back(part);
+                    return true;
+                },
+                [&parts](const char* data, size_t length) {
+                    parts.back().content.append(data, length);
+                    return true;
+                });
+            for (const auto& part : parts) whole.files.emplace(part.name, part);
+        } else {
+            reader([&whole](const char* data, size_t length) {
+                whole.body.append(data, length);
+                return true;
+            });
+        }
+        state->Serve(whole, out);
+    });
     server.Put(".*", serve);
     server.Delete(".*", serve);
     state_->port = server.bind_to_any_port(address);
