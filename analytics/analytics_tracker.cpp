@@ -5,12 +5,14 @@
 
 #include "analytics/analytics_client.h"
 #include "platform/paths.h"
+#include "system/deployment_profile.h"
 #include "system/simple_log.h"
 
 namespace analytics {
 namespace {
 
 constexpr auto kStopWait = std::chrono::milliseconds(5000);
+constexpr int kCollectorPort = 8106;
 
 std::atomic<CAnalyticsTracker*> g_tracker_for_testing{nullptr};
 
@@ -147,7 +149,12 @@ bool CAnalyticsTracker::IsInitialised() const {
 }
 
 TrackerSettings DefaultTrackerSettings() {
+    const DeploymentProfile& profile = GetDeploymentProfile();
     TrackerSettings settings;
+    for (const std::string& origin :
+         {profile.analytics_collector_base, profile.analytics_collector_alternate_base}) {
+        settings.collector_bases.push_back(origin + ":" + std::to_string(kCollectorPort));
+    }
     settings.staging_path = platform::GetTempFolder() + "ixo_analytics";
     return settings;
 }

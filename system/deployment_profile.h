@@ -10,6 +10,13 @@ struct DeploymentProfile {
     // PEM file of the certificate authorities that "https://" servers must be signed by; empty: the system's
     // store.
     std::string ca_bundle;
+
+    // The analytics collector, primary and alternate origin ("https://host", no port, no trailing slash); the
+    // collector listens on port 8106 of both.
+    std::string analytics_collector_base;
+    std::string analytics_collector_alternate_base;
+    // The tracking-id service's origin ("https://host[:port]", no trailing slash).
+    std::string tracking_id_base;
 };
 
 const DeploymentProfile& GetDeploymentProfile();
