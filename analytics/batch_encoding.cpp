@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "analytics/diagnostics.h"
+#include "system/base64.h"
 
 namespace analytics {
 namespace {
@@ -51,31 +52,6 @@ bool GzipCompress(std::string_view data, std::string& compressed) {
     return true;
 }
 
-std::string EncodeBase64(std::string_view bytes) {
-    static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    out.reserve((bytes.size() + 2) / 3 * 4);
-    size_t i = 0;
-    for (; i + 3 <= bytes.size(); i += 3) {
-        uint32_t group = (uint32_t(uint8_t(bytes[i])) << 16) | (uint32_t(uint8_t(bytes[i + 1])) << 8) |
-                         uint8_t(bytes[i + 2]);
-        out += kAlphabet[(group >> 18) & 63];
-        out += kAlphabet[(group >> 12) & 63];
-        out += kAlphabet[(group >> 6) & 63];
-        out += kAlphabet[group & 63];
-    }
-    size_t rest = bytes.size() - i;
-    if (rest > 0) {
-        uint32_t group = uint32_t(uint8_t(bytes[i])) << 16;
-        if (rest == 2) group |= uint32_t(uint8_t(bytes[i + 1])) << 8;
-        out += kAlphabet[(group >> 18) & 63];
-        out += kAlphabet[(group >> 12) & 63];
-        out += rest == 2 ? kAlphabet[(group >> 6) & 63] : '=';
-        out += '=';
-    }
-    return out;
-}
-
 std::string PercentEncode(std::string_view text) {
     static const char kHex[] = "0123456789ABCDEF";
     std::string out;
@@ -98,7 +74,7 @@ std::string PercentEncode(std::string_view text) {
 bool BuildBatchBody(const std::vector<std::string>& records, std::string& body) {
     std::string compressed;
     if (!GzipCompress(BuildBatchText(records), compressed)) return false;
-    body = "data_list=" + PercentEncode(EncodeBase64(compressed)) + "&gzip=1";
+    body = "data_list=" + PercentEncode(Base64EncodeBytes(compressed)) + "&gzip=1";
     return true;
 }
 

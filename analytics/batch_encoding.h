@@ -1,5 +1,5 @@
-// The wire form of a batch of records: a JSON array, gzip-compressed, base64-encoded, percent-encoded into a
-// form body "data_list=<...>&gzip=1".
+// The wire form of a batch of records: a JSON array, gzip-compressed, base64-encoded (standard alphabet, '='
+// padding), percent-encoded into a form body "data_list=<...>&gzip=1".
 #pragma once
 
 #include <string>
@@ -14,9 +14,6 @@ std::string BuildBatchText(const std::vector<std::string>& records);
 // zlib deflate in gzip format: level 9, window bits 31, memory level 8, default strategy. False (with a
 // diagnostic line) when compression fails; `compressed` is then unspecified.
 bool GzipCompress(std::string_view data, std::string& compressed);
-
-// Standard base64 alphabet with '=' padding.
-std::string EncodeBase64(std::string_view bytes);
 
 // Every byte except ASCII letters, digits and "-._~" becomes '%' and two uppercase hexadecimal digits.
 std::string PercentEncode(std::string_view text);

@@ -24,18 +24,22 @@ int Value(char c) {
 }  // namespace
 
 std::u16string Base64Encode(const std::u16string& text) {
-    std::string bytes = Utf16ToUtf8(text);
-    std::u16string encoded;
+    std::string encoded = Base64EncodeBytes(Utf16ToUtf8(text));
+    return std::u16string(encoded.begin(), encoded.end());
+}
+
+std::string Base64EncodeBytes(std::string_view bytes) {
+    std::string encoded;
     encoded.reserve((bytes.size() + 2) / 3 * 4);
     for (size_t i = 0; i < bytes.size(); i += 3) {
         size_t left = bytes.size() - i;
         uint32_t group = uint32_t(static_cast<unsigned char>(bytes[i])) << 16;
         if (left > 1) group |= uint32_t(static_cast<unsigned char>(bytes[i + 1])) << 8;
         if (left > 2) group |= static_cast<unsigned char>(bytes[i + 2]);
-        encoded += char16_t(kAlphabet[(group >> 18) & 63]);
-        encoded += char16_t(kAlphabet[(group >> 12) & 63]);
-        encoded += left > 1 ? char16_t(kAlphabet[(group >> 6) & 63]) : u'=';
-        encoded += left > 2 ? char16_t(kAlphabet[group & 63]) : u'=';
+        encoded += kAlphabet[(group >> 18) & 63];
+        encoded += kAlphabet[(group >> 12) & 63];
+        encoded += left > 1 ? kAlphabet[(group >> 6) & 63] : '=';
+        encoded += left > 2 ? kAlphabet[group & 63] : '=';
     }
     return encoded;
 }

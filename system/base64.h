@@ -2,9 +2,13 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // Encodes the UTF-8 form of `text`.
 std::u16string Base64Encode(const std::u16string& text);
+
+// Encodes any bytes (compressed data, for one).
+std::string Base64EncodeBytes(std::string_view bytes);
 
 // Lenient decoding, four characters at a time: the first two always give a byte, a third and a fourth that
 // are not '=' give one more each, and the first '=' in third or fourth place ends the text. Characters

@@ -6,17 +6,6 @@
 
 namespace {
 
-TEST(BatchEncodingTest, Base64UsesTheStandardAlphabetAndPadding) {
-    struct Case {
-        std::string bytes;
-        std::string text;
-    } cases[] = {
-        {"", ""},        {"f", "Zg=="},          {"fo", "Zm8="},
-        {"foo", "Zm9v"}, {"foobar", "Zm9vYmFy"}, {std::string("\xFB\xFF\xBF\x00", 4), "+/+/AA=="},
-    };
-    for (const auto& c : cases) EXPECT_EQ(analytics::EncodeBase64(c.bytes), c.text) << c.bytes;
-}
-
 TEST(BatchEncodingTest, PercentEncodingKeepsOnlyUnreservedCharacters) {
     EXPECT_EQ(analytics::PercentEncode("AZaz09-._~"), "AZaz09-._~");
     EXPECT_EQ(analytics::PercentEncode("a+b/c=d e&"), "a%2Bb%2Fc%3Dd%20e%26");

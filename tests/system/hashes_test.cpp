@@ -70,6 +70,13 @@ TEST(Base64Test, EncodesTheUtf8FormWithPadding) {
     for (const auto& [text, encoded] : cases) EXPECT_EQ(Base64Encode(text), encoded) << Utf16ToUtf8(text);
 }
 
+TEST(Base64Test, EncodesAnyBytes) {
+    EXPECT_EQ(Base64EncodeBytes(std::string("\xFB\xFF\xBF\x00", 4)), "+/+/AA==");
+    EXPECT_EQ(Base64EncodeBytes(std::string("\x00\x80", 2)), "AIA=");
+    EXPECT_EQ(Base64Decode(Base64EncodeBytes(std::string("\x1F\x8B\x08\x00\xFE", 5))),
+              std::string("\x1F\x8B\x08\x00\xFE", 5));
+}
+
 TEST(Base64Test, DecodesLenientlyAndStopsAtTheFirstPadding) {
     const std::pair<std::string, std::string> cases[] = {
         {"", ""},
