@@ -12,6 +12,7 @@
 #include "platform/system_version.h"
 #include "tests/analytics/analytics_test_support.h"
 #include "tests/support/child_process.h"
+#include "tests/support/log_capture.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -133,6 +134,26 @@ TEST_F(AnalyticsTrackerTest, FailedSendIsRetriedWithTheNextEvent) {
     std::vector<nlohmann::json> records = Delivered();
     EXPECT_EQ(records[0]["event"], "lost_for_now");
     EXPECT_EQ(records[1]["event"], "next");
+}
+
+TEST_F(AnalyticsTrackerTest, LogTellsTheInitialisationEachEventAFailedFlushAndTheEnd) {
+    test_support::LogCapture log;
+    sender_.SetDefaultStatus(500);
+    tracker_->Initialise("UA_Ixo_Web", Values(true));
+    tracker_->Queue("downloader_pop", CProperties());
+    tracker_->Stop();
+    std::string text = log.NewText();
+    const char* lines[] = {
+        "[INFO] analytics init tid=[UA-Ixo-Web], did=[trk-abc], privacyPostpone=[1], result=[1].",
+        "[INFO] analytics, event=[downloader_pop].",
+        "[ERROR] analytics flush failed! event=[downloader_pop]",
+        "[INFO] analytics, exit thread.",
+    };
+    size_t position = 0;
+    for (const char* line : lines) {
+        position = text.find(line, position);
+        EXPECT_NE(position, std::string::npos) << line << "\n" << text;
+    }
 }
 
 TEST_F(AnalyticsTrackerTest, EveryEventCarriesTheCommonProperties) {
