@@ -124,7 +124,7 @@ void CAnalyticsTracker::Stop() {
         // The thread object stays (without a thread) so that later events start no new sender.
         sender_ = std::make_unique<std::thread>();
         guard.unlock();
-        sender->join();
+        if (sender->joinable()) sender->join();
     }
 }
 

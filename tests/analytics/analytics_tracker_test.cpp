@@ -114,6 +114,7 @@ TEST_F(AnalyticsTrackerTest, StopDeliversEveryPendingEventBeforeTheSenderEnds) {
     tracker_->Queue("two", Numbered(2));
     tracker_->Queue("three", Numbered(3));
     tracker_->Stop();
+    tracker_->Stop();  // a second stop finds the sender gone
     std::vector<nlohmann::json> records = Delivered();
     ASSERT_EQ(records.size(), 3u);
     EXPECT_EQ(records[0]["event"], "one");
