@@ -11,7 +11,6 @@
 namespace analytics {
 namespace {
 
-constexpr auto kStopWait = std::chrono::milliseconds(5000);
 constexpr int kCollectorPort = 8106;
 
 std::atomic<CAnalyticsTracker*> g_tracker_for_testing{nullptr};
@@ -119,7 +118,7 @@ void CAnalyticsTracker::Stop() {
     guard.unlock();
     wake_.Signal();
     guard.lock();
-    if (sender_finished_changed_.wait_for(guard, kStopWait, [this] { return sender_finished_; })) {
+    if (sender_finished_changed_.wait_for(guard, settings_.stop_wait, [this] { return sender_finished_; })) {
         std::unique_ptr<std::thread> sender = std::move(sender_);
         // The thread object stays (without a thread) so that later events start no new sender.
         sender_ = std::make_unique<std::thread>();

@@ -3,6 +3,7 @@
 // thread of its own, so that no caller waits for the network.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -26,6 +27,8 @@ struct TrackerSettings {
     std::string staging_path;
     // Makes the client's sender; null posts with libcurl.
     std::function<std::unique_ptr<IBatchSender>()> make_sender;
+    // How long Stop waits for the sender thread.
+    std::chrono::milliseconds stop_wait{5000};
 };
 
 // The settings of the process-wide tracker.
@@ -53,7 +56,8 @@ public:
     // the network. Any thread.
     void Queue(const std::string& event_name, CProperties properties);
 
-    // Asks the sender thread to deliver what is pending and end, and waits for it at most 5,000 ms.
+    // Asks the sender thread to deliver what is pending and end, and waits for it at most 5,000 ms (the
+    // settings' stop wait). A sender that does not end in time is left running; the program goes on exiting.
     void Stop();
 
     // Process exit: events still pending are recorded into the client's queue, and the client writes its

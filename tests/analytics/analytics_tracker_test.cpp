@@ -4,7 +4,9 @@
 #include <stdlib.h>
 #include <time.h>
 
+#include <future>
 #include <nlohmann/json.hpp>
+#include <thread>
 
 #include "analytics/analytics_client.h"
 #include "platform/file_system.h"
@@ -56,8 +58,12 @@ CProperties Numbered(int n) {
 // A tracker whose client posts to a recording sender that outlives it.
 class AnalyticsTrackerTest : public ::testing::Test {
 protected:
-    AnalyticsTrackerTest() {
+    AnalyticsTrackerTest() { MakeTracker(std::chrono::milliseconds(5000)); }
+
+    void MakeTracker(std::chrono::milliseconds stop_wait) {
+        tracker_.reset();
         analytics::TrackerSettings settings;
+        settings.stop_wait = stop_wait;
         settings.collector_bases = {"http://primary:8106", "http://alternate:8106"};
         settings.staging_path = staging_path_;
         settings.make_sender = [this] { return std::make_unique<ForwardingSender>(sender_); };
@@ -228,6 +234,29 @@ TEST_F(AnalyticsTrackerTest, WithoutADistinctIdNothingIsDeliveredAndStopStillEnd
     EXPECT_FALSE(tracker_->IsInitialised());
     tracker_->Stop();
     EXPECT_TRUE(sender_.Posts().empty());
+}
+
+TEST_F(AnalyticsTrackerTest, StopGivesUpOnAStuckSenderAndExitStillStagesItsBatch) {
+    MakeTracker(std::chrono::milliseconds(50));
+    std::promise<void> in_flight;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    sender_.SetDefaultStatus(500);
+    sender_.SetDuringNextPost([&in_flight, released] {
+        in_flight.set_value();
+        released.wait();
+    });
+    tracker_->Initialise("UA_Ixo_Web", Values(false));
+    tracker_->Queue("stuck", Numbered(1));
+    in_flight.get_future().wait();
+
+    tracker_->Stop();  // returns although the sender is still inside its send
+    // Exit: the client's shutdown waits for the send and stages the batch that comes back from it.
+    std::thread exiting([this] { tracker_->ShutdownClient(); });
+    release.set_value();
+    exiting.join();
+    std::string staged = ReadText(staging_path_);
+    EXPECT_NE(staged.find("\"event\":\"stuck\""), std::string::npos) << staged;
 }
 
 TEST_F(AnalyticsTrackerTest, EventsLeftAtExitAreStagedForTheNextRun) {
