@@ -25,6 +25,7 @@ bool CXmlDocument::SetDocumentText(std::u16string_view text) {
 bool CXmlDocument::Parse(std::u16string file_note) {
     result_.clear();
     ResetPosition();
+    ends_inside_node_ = false;
     std::u16string message;
     uint32_t root = 0;
     if (text_.size() > kMaxTextLength) {
@@ -127,6 +128,7 @@ uint32_t CXmlDocument::BuildTree(std::u16string& message) {
             current_parent = open.empty() ? 0 : open.back().record;
         } else if (node.kind == kXmlError) {
             problem([&] { return node.message; });
+            ends_inside_node_ = node.unterminated;
         } else if (node.kind == kXmlEndOfDocument) {
             break;
         }

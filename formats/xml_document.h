@@ -15,14 +15,14 @@
 //   - a start tag of 4,194,304 units or more: "Element tag at offset %d too long"; its content joins the
 //     enclosing element and its end tag then counts as stray;
 //   - an end tag of more than 1,023 units: "Element end tag at offset %d too long"; ignored like a stray one;
-//   - an element nested more than 65,535 levels below the root: "Element '%s' at offset %d nested too
-//   deeply";
+//   - an element more than 65,535 levels below the root: "Element '%s' at offset %d nested too deeply";
 //     every element that deep is left out;
 //   - a text of 2^31 units or more is not indexed at all: "Document too large" (a file of 2^31 bytes or more
 //     is not read: "File too large").
 // AddElement returns false and changes nothing when the name cannot be read back as the same element name
 // (empty, over 1,020 units, or holding whitespace, a quote or one of <>=/\?!&), when the new element would be
-// nested too deeply, or when the text would reach 2^31 units.
+// nested too deeply, when the text would reach 2^31 units, or when the element would go at the end of a text
+// that ends inside an unterminated node (`<?xml ...` without "?>"), where the next parse would not see it.
 #pragma once
 
 #include <cstdint>
@@ -168,4 +168,6 @@ private:
     std::vector<std::vector<ElementRecord>> pages_;
     uint32_t allocated_ = 0;
     uint32_t next_free_ = 1;
+    // The text ends inside an unterminated node (`<!-- ...`): what is appended there becomes part of it.
+    bool ends_inside_node_ = false;
 };

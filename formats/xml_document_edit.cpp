@@ -94,6 +94,7 @@ bool CXmlDocument::AddElement(std::u16string_view name, std::u16string_view text
             insert = element_line;
         }
     }
+    if (ends_inside_node_ && size_t(position) == text_.size()) return false;
     const int64_t delta = int64_t(insert.size()) - int64_t(replaced);
     const size_t needed = size_t(int64_t(text_.size()) + delta);
     if (needed > kMaxTextLength) return false;

@@ -42,6 +42,7 @@ void CXmlNodeScanner::Scan(int32_t offset, XmlNode& node) const {
     Iterator at = begin() + offset;
     node.start = offset;
     node.empty_element = false;
+    node.unterminated = false;
     node.name = {};
     node.message.clear();
     if (at >= end()) {
@@ -226,6 +227,7 @@ void CXmlNodeScanner::Incorrect(Iterator at, const char16_t* what, XmlNode& node
 void CXmlNodeScanner::Unterminated(Iterator at, const char16_t* what, XmlNode& node) const {
     node.name = {};
     node.empty_element = false;
+    node.unterminated = true;
     node.message = XmlOffsetMessage(what, at - begin(), u" unterminated");
     Finish(at, end(), kXmlError, node);
 }

@@ -26,6 +26,7 @@ struct XmlNode {
     int32_t start = 0;           // offset of the node's first character (its '<' for markup), in UTF-16 units
     int32_t length = 0;          // units covered; at least 1 except at the end of the document
     bool empty_element = false;  // an element tag that ends in "/>"
+    bool unterminated = false;   // the text ended inside the node (an error node)
     std::u16string_view name;    // element, end tag and processing instruction names: a view into the text
     std::u16string message;      // error nodes only
 };

@@ -149,6 +149,23 @@ TEST(XmlDocumentEditTest, RefusesWhatCannotBeReadBack) {
     EXPECT_FALSE(document.AddElement(u"too_deep"));
 }
 
+// Appended to a text that ends inside an unterminated node, the element would be part of that node for the
+// next parse (found by the fuzz target).
+TEST(XmlDocumentEditTest, DoesNotAppendInsideANodeLeftOpenAtTheEnd) {
+    for (std::u16string open_end : {u"<?xml version=\"1.0\"?", u"<!DOCTYPE a [ <!ENTITY x \"y>", u"<!-- x"}) {
+        CXmlDocument document(open_end);
+        EXPECT_FALSE(document.AddElement(u"config")) << Narrow(open_end);
+        EXPECT_EQ(document.GetDocumentText(), open_end);
+        EXPECT_EQ(document.CheckIndexForTesting(), "");
+    }
+    // Before such a node there is room.
+    CXmlDocument document(u"<a/>\r\n<!-- open");
+    ASSERT_TRUE(document.FindElement(u"a"));
+    EXPECT_TRUE(document.AddElement(u"b"));
+    EXPECT_EQ(document.GetDocumentText(), u"<a/>\r\n<b/>\r\n<!-- open");
+    ExpectIndexMatchesFreshParse(document);
+}
+
 // A run of additions at the end of a parent: the index stays exact without a parse.
 TEST(XmlDocumentEditTest, LongRunOfAdditionsKeepsTheIndexExact) {
     CXmlDocument document(u"<?xml version=\"1.0\"?>\r\n<items>\r\n</items>\r\n");

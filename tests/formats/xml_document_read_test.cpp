@@ -35,7 +35,7 @@ TEST(XmlDocumentReadTest, ReadsALanguageTableTheWayTheLoadersDo) {
                          {u"Btn_Install", u"Install"}, {u"Btn_Close", u"Close & exit"}}));
     ASSERT_TRUE(document.LeaveElement());
     EXPECT_EQ(document.GetAttribute(u"id"), u"1033");  // back on Lang
-    ASSERT_TRUE(document.LeaveElement());   // on Languages, at the document level
+    ASSERT_TRUE(document.LeaveElement());              // on Languages, at the document level
     EXPECT_FALSE(document.LeaveElement());
     EXPECT_FALSE(document.FindChildElement(u"Lang"));  // searches after the child position: Lang itself
     document.ResetChildPosition();
