@@ -30,70 +30,62 @@ bool CXmlDocument::AddElement(std::u16string_view name, std::u16string_view text
     uint32_t depth = parent_ ? Depth(Record(parent_)) + 1 : 0;
     if (depth > kMaxDepth) return false;
 
-    std::u16string element = u"<" + std::u16string(name);
-    uint32_t start_tag_length = 0;
-    uint32_t end_tag_length = 0;
-    if (text.empty()) {
-        element += u"/>";
-        start_tag_length = uint32_t(element.size());
-    } else {
-        element += u'>';
-        start_tag_length = uint32_t(element.size());
-        element += EscapeText(text);
-        element += u"</";
-        element += name;
-        element += u'>';
-        end_tag_length = uint32_t(name.size() + 3);
-    }
+    const std::u16string escaped = EscapeText(text);
+    const uint32_t start_tag_length = uint32_t(name.size() + (text.empty() ? 3 : 2));
+    const uint32_t end_tag_length = text.empty() ? 0 : uint32_t(name.size() + 3);
+    const size_t element_length = start_tag_length + escaped.size() + end_tag_length;
 
-    // Where it goes and what is written: normally the element and a line break; a parent without content
-    // first gains its line breaks, or its end tag.
-    const std::u16string element_line = element + std::u16string(kLineBreak);
-    std::u16string insert;
+    // Where it goes and what is written around it: normally only a line break after it; a parent without
+    // content first gains line breaks, or its end tag.
     int64_t position = 0;
     size_t replaced = 0;
-    size_t element_offset = 0;
+    std::u16string_view before;  // written before the element
     std::u16string parent_end_tag;
     bool parent_was_empty = false;
     if (current_) {
         position = SkipWhitespaceBeforeMarkup(End(Record(current_)));
-        insert = element_line;
     } else if (!parent_) {
         uint32_t first = Record(0).first_child;
         position = SkipWhitespaceBeforeMarkup(first ? End(Record(Record(first).previous_sibling))
                                                     : int64_t(text_.size()));
-        insert = element_line;
     } else {
         const ElementRecord& parent = Record(parent_);
         const uint32_t parent_start_tag = StartTagLength(parent);
         const uint32_t parent_end_tag_length = EndTagLength(parent);
         if ((parent.level_flags & kUnended) || parent_end_tag_length == 0) {
-            parent_end_tag = u"</" + std::u16string(ElementTagName(parent)) + u">";
+            parent_end_tag.append(u"</").append(ElementTagName(parent)).append(u">");
             if (parent_end_tag.size() > kMaxEndTagLength) return false;
             if (parent.level_flags & kUnended) {
                 // `<p>` never closed: it gains its content and end tag right after its start tag.
                 position = parent.start + parent_start_tag;
-                insert = std::u16string(kLineBreak) + element_line + parent_end_tag;
-                element_offset = kLineBreak.size();
+                before = kLineBreak;
             } else {
                 // `<p/>` becomes `<p>` CRLF element CRLF `</p>`: its "/>" is replaced.
                 parent_was_empty = true;
                 position = parent.start + parent_start_tag - 2;
                 replaced = 2;
-                insert = u">" + std::u16string(kLineBreak) + element_line + parent_end_tag;
-                element_offset = 1 + kLineBreak.size();
+                before = u">\r\n";
             }
         } else if (uint32_t(parent.length) == parent_start_tag + parent_end_tag_length) {
             position = parent.start + parent_start_tag;  // `<p></p>`
-            insert = std::u16string(kLineBreak) + element_line;
-            element_offset = kLineBreak.size();
+            before = kLineBreak;
         } else {
             uint32_t first = parent.first_child;
             position = SkipWhitespaceBeforeMarkup(first ? End(Record(Record(first).previous_sibling))
                                                         : End(parent) - parent_end_tag_length);
-            insert = element_line;
         }
     }
+    std::u16string insert;
+    insert.reserve(before.size() + element_length + kLineBreak.size() + parent_end_tag.size());
+    insert.append(before).append(u"<").append(name);
+    if (text.empty()) {
+        insert.append(u"/>");
+    } else {
+        insert.append(u">").append(escaped).append(u"</").append(name).append(u">");
+    }
+    insert.append(kLineBreak).append(parent_end_tag);
+    const size_t element_offset = before.size();
+
     if (ends_inside_node_ && size_t(position) == text_.size()) return false;
     const int64_t delta = int64_t(insert.size()) - int64_t(replaced);
     const size_t needed = size_t(int64_t(text_.size()) + delta);
@@ -112,7 +104,7 @@ bool CXmlDocument::AddElement(std::u16string_view name, std::u16string_view text
     uint32_t added = NewRecord();
     ElementRecord& record = Record(added);
     record.start = int32_t(position + int64_t(element_offset));
-    record.length = int32_t(element.size());
+    record.length = int32_t(element_length);
     record.tag_lengths = start_tag_length | (end_tag_length << 22);
     record.level_flags = depth;
     record.parent = parent_;

@@ -1,6 +1,7 @@
 #include "tests/fuzz/xml_document_fuzz_case.h"
 
 #include <algorithm>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -52,12 +53,15 @@ std::string WalkWithTheCursor(CXmlDocument& document, const std::u16string& prob
             document.ResetChildPosition();
             while (document.FindChildElement(probe_name)) {
             }
+            document.ResetChildPosition();  // so that entering starts before the first child
             FUZZ_CHECK(document.EnterElement(), "");
         } else if (!document.LeaveElement()) {
             break;
         }
     }
-    FUZZ_CHECK(visited == elements, std::to_string(visited) + " of " + std::to_string(elements));
+    FUZZ_CHECK(visited == elements, std::to_string(visited) + " of " + std::to_string(elements) + " in\n" +
+                                        ::Utf16ToUtf8(document.GetDocumentText()) + "\n--- " +
+                                        document.DescribeTreeForTesting());
     return "";
 }
 
@@ -84,10 +88,11 @@ std::string CheckConversions(const uint8_t* data, size_t size) {
     std::vector<char> full(size_t(needed) + 1, '#');
     FUZZ_CHECK(CXmlDocument::Utf16ToUtf8(text.c_str(), full.data(), needed + 1) == needed, "");
     FUZZ_CHECK(full[size_t(needed)] == 0, "no NUL after a full conversion");
-    std::vector<char> part(static_cast<size_t>(room), '#');
-    const int written = CXmlDocument::Utf16ToUtf8(text.c_str(), part.data(), room);
-    FUZZ_CHECK(written <= room && written <= needed, "");
-    FUZZ_CHECK(std::equal(part.begin(), part.begin() + written, full.begin()), "partial is not a prefix");
+    // Exactly `room` bytes on the heap (never null, even for 0), so the sanitizer sees any write past them.
+    std::unique_ptr<char[]> part(new char[size_t(room)]);
+    const int written = CXmlDocument::Utf16ToUtf8(text.c_str(), part.get(), room);
+    FUZZ_CHECK(written <= room && written <= needed, std::to_string(written) + " into " + std::to_string(room));
+    FUZZ_CHECK(std::equal(part.get(), part.get() + written, full.begin()), "partial is not a prefix");
     if (written < room) FUZZ_CHECK(part[size_t(written)] == 0, "no NUL after a partial conversion");
     return "";
 }
