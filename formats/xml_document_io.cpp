@@ -128,6 +128,15 @@ int CXmlDocument::Utf8ToUtf16(const char* bytes, int count, std::u16string* out)
     };
     int i = 0;
     while (i < count) {
+        // Runs of ASCII other than NUL are taken whole.
+        int run = i;
+        while (run < count && byte(run) - 1u < 0x7Fu) ++run;
+        if (run > i) {
+            if (out) out->append(bytes + i, bytes + run);
+            units += run - i;
+            i = run;
+            continue;
+        }
         const unsigned char lead = byte(i);
         if (lead < 0x80) {
             emit(lead);
