@@ -12,6 +12,7 @@
 #include "platform/message_loop.h"
 #include "platform/window_messages.h"
 #include "platform/window_record_linux.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -26,19 +27,7 @@ constexpr uint32_t kEchoReply = 0x8003;
 // Every test gets its own runtime folder, so windows of other test runs on this machine never meet ours.
 class WindowEndpointTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const char* old = std::getenv("XDG_RUNTIME_DIR");
-        saved_ = old ? old : "";
-        had_ = old != nullptr;
-        setenv("XDG_RUNTIME_DIR", runtime_.Path().c_str(), 1);
-    }
-    void TearDown() override {
-        if (had_) {
-            setenv("XDG_RUNTIME_DIR", saved_.c_str(), 1);
-        } else {
-            unsetenv("XDG_RUNTIME_DIR");
-        }
-    }
+    void SetUp() override { environment_.Set("XDG_RUNTIME_DIR", runtime_.Path()); }
 
     // Creates `window` whose messages are appended to received_ on the loop thread.
     bool CreateCollector(platform::WindowEndpoint& window, const std::string& class_name, const std::string& title) {
@@ -77,8 +66,7 @@ protected:
     }
 
     TempFolder runtime_;
-    std::string saved_;
-    bool had_ = false;
+    ScopedEnvironment environment_;
     platform::MessageLoop loop_;
     std::vector<WindowMessage> received_;
     std::vector<std::thread::id> handler_threads_;
