@@ -4,13 +4,13 @@
 
 #include <cerrno>
 
-#include "tests/support/temp_folder.h"
+#include "tests/support/child_process.h"
 
 namespace {
 
 TEST(ReadOnlyHoldTest, FileShowsAsHeldWhileOpen) {
-    TempFolder folder;
-    std::string package = folder.Write("package.bin", "content");
+    testsupport::TemporaryFolder folder;
+    std::string package = testsupport::WriteFileUnder(folder.Path(), "package.bin", "content");
     EXPECT_FALSE(platform::IsFileHeld(package));
     {
         platform::ReadOnlyHold hold;
@@ -24,7 +24,7 @@ TEST(ReadOnlyHoldTest, FileShowsAsHeldWhileOpen) {
 }
 
 TEST(ReadOnlyHoldTest, OpenFailsWithTheReason) {
-    TempFolder folder;
+    testsupport::TemporaryFolder folder;
     platform::ReadOnlyHold hold;
     int error = 0;
     EXPECT_FALSE(hold.Open(folder.Path() + "missing", &error));
