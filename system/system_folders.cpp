@@ -34,17 +34,25 @@ std::u16string GetTempFolder() { return Utf8ToUtf16(platform::GetTempFolder()); 
 ProgramFilesFolders GetProgramFilesFolders() { return {Utf8ToUtf16(kProgramFolder), Utf8ToUtf16(kProgramFolder)}; }
 
 std::u16string GetBrandFolder(const std::u16string& brand, BrandFolderBase base) {
-    std::string folder;
     switch (base) {
-        case BrandFolderBase::kPublicDocuments: folder = kSharedDataFolder; break;
-        case BrandFolderBase::kTemp: folder = platform::GetTempFolder(); break;
-        case BrandFolderBase::kExecutable: folder = ExecutableFolder(); break;
+        case BrandFolderBase::kPublicDocuments: return GetBrandFolder(brand, GetSharedDataFolder());
+        case BrandFolderBase::kTemp: return GetBrandFolder(brand, GetTempFolder());
+        case BrandFolderBase::kExecutable: return GetBrandFolder(brand, GetExecutableFolder());
     }
+    return {};
+}
+
+std::u16string GetBrandFolder(const std::u16string& brand, const std::u16string& base_folder) {
+    std::string folder = WithSlash(Utf16ToUtf8(base_folder));
     folder += brand.empty() ? std::string(kDefaultBrand) : Utf16ToUtf8(brand);
     folder += '/';
     platform::CreateFolderWithParents(folder);
     return Utf8ToUtf16(folder);
 }
+
+std::u16string GetSharedDataFolder() { return Utf8ToUtf16(kSharedDataFolder); }
+
+std::u16string GetExecutableFolder() { return Utf8ToUtf16(ExecutableFolder()); }
 
 std::u16string GetDesktopUserLocalAppData() {
     std::optional<platform::DesktopUser> user = platform::FindDesktopUser();

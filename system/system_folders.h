@@ -20,6 +20,12 @@ ProgramFilesFolders GetProgramFilesFolders();
 // missing; the path is returned even when that fails.
 enum class BrandFolderBase { kPublicDocuments, kTemp, kExecutable };
 std::u16string GetBrandFolder(const std::u16string& brand, BrandFolderBase base);
+// The same under any base folder.
+std::u16string GetBrandFolder(const std::u16string& brand, const std::u16string& base_folder);
+
+// The base folders above: the shared data folder (/var/lib/) and the running executable's folder.
+std::u16string GetSharedDataFolder();
+std::u16string GetExecutableFolder();
 
 // The data folder (~/.local/share/) of the user who owns the desktop; empty when no user is known.
 std::u16string GetDesktopUserLocalAppData();
