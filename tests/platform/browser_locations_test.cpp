@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "tests/support/scoped_environment.h"
-#include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -18,12 +18,12 @@ protected:
     void TearDown() override { platform::SetBrowserRootForTesting(""); }
 
     std::string Install(const std::string& path, bool executable = true) {
-        std::string file = testsupport::WriteFileUnder(root_.Path(), path, "#!/bin/sh\n");
+        std::string file = root_.Write(path, "#!/bin/sh\n");
         std::filesystem::permissions(file, std::filesystem::perms(executable ? 0755 : 0644));
         return file;
     }
 
-    testsupport::TemporaryFolder root_;
+    test_support::TempFolder root_;
     ScopedEnvironment environment_;
 };
 

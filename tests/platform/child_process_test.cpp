@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "platform/file_system.h"
-#include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ TEST(ChildProcessTest, ReturnsTheExitStatusOrTheSignal) {
 }
 
 TEST(ChildProcessTest, PassesArgumentsUnchangedAndStartsInTheWorkingFolder) {
-    testsupport::TemporaryFolder folder;
+    test_support::TempFolder folder;
     platform::ProcessStart start =
         Shell("printf '%s|' \"$@\" > args; pwd > where", {"a b", "c\"d", "", "$HOME", "*"});
     start.working_folder = folder.Path();
@@ -47,7 +47,7 @@ TEST(ChildProcessTest, PassesArgumentsUnchangedAndStartsInTheWorkingFolder) {
 }
 
 TEST(ChildProcessTest, HiddenProcessWritesToNowhere) {
-    testsupport::TemporaryFolder folder;
+    test_support::TempFolder folder;
     platform::ProcessStart start = Shell("x=$(readlink /proc/$$/fd/1); echo \"$x\" > \"$1\"", {folder.Path() + "out"});
     start.hidden = true;
     platform::ChildProcess child;
@@ -57,8 +57,8 @@ TEST(ChildProcessTest, HiddenProcessWritesToNowhere) {
 }
 
 TEST(ChildProcessTest, StartFailsWithTheReason) {
-    testsupport::TemporaryFolder folder;
-    std::string plain = testsupport::WriteFileUnder(folder.Path(), "plain", "#!/bin/sh\nexit 0\n");
+    test_support::TempFolder folder;
+    std::string plain = folder.Write("plain", "#!/bin/sh\nexit 0\n");
     std::filesystem::permissions(plain, std::filesystem::perms(0644));
     struct Case {
         std::string program;
@@ -88,8 +88,8 @@ TEST(ChildProcessTest, WaitWithALimitReturnsNothingAndTerminateEndsTheProcess) {
 }
 
 TEST(ChildProcessTest, MakeExecutableAddsExecuteWhereReadIsSet) {
-    testsupport::TemporaryFolder folder;
-    std::string script = testsupport::WriteFileUnder(folder.Path(), "setup", "#!/bin/sh\nexit 3\n");
+    test_support::TempFolder folder;
+    std::string script = folder.Write("setup", "#!/bin/sh\nexit 3\n");
     std::filesystem::permissions(script, std::filesystem::perms(0640));
     EXPECT_TRUE(platform::MakeExecutable(script));
     EXPECT_EQ(std::filesystem::status(script).permissions(), std::filesystem::perms(0750));

@@ -6,7 +6,7 @@
 
 #include "platform/file_system.h"
 #include "tests/support/scoped_environment.h"
-#include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ protected:
         environment_.Unset("PKEXEC_UID").Unset("SUDO_UID").Unset("WAYLAND_DISPLAY").Unset("DISPLAY");
         environment_.Unset("XDG_CONFIG_HOME").Set("HOME", home_.Path());
     }
-    testsupport::TemporaryFolder home_;
+    test_support::TempFolder home_;
     ScopedEnvironment environment_;
 };
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/scoped_environment.h"
-#include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -14,7 +14,7 @@ protected:
         environment_.Unset("PKEXEC_UID").Unset("SUDO_UID").Unset("WAYLAND_DISPLAY").Unset("DISPLAY");
         environment_.Unset("XDG_CONFIG_HOME").Unset("XDG_DATA_HOME").Set("HOME", home_.Path());
     }
-    testsupport::TemporaryFolder home_;
+    test_support::TempFolder home_;
     ScopedEnvironment environment_;
 };
 
@@ -44,11 +44,11 @@ TEST_F(DesktopUserTest, DesktopFolderFollowsUserDirs) {
     platform::DesktopUser me = *platform::FindDesktopUser();
     EXPECT_EQ(platform::GetUserDesktopFolder(me), home_.Path() + "Desktop/");
 
-    testsupport::WriteFileUnder(home_.Path(), ".config/user-dirs.dirs", "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n");
+    home_.Write(".config/user-dirs.dirs", "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n");
     EXPECT_EQ(platform::GetUserDesktopFolder(me), home_.Path() + "Schreibtisch/");
 
-    testsupport::TemporaryFolder config;
-    testsupport::WriteFileUnder(config.Path(), "user-dirs.dirs", "XDG_DESKTOP_DIR=\"/srv/desk\"\n");
+    test_support::TempFolder config;
+    config.Write("user-dirs.dirs", "XDG_DESKTOP_DIR=\"/srv/desk\"\n");
     environment_.Set("XDG_CONFIG_HOME", config.Path());
     EXPECT_EQ(platform::GetUserDesktopFolder(me), "/srv/desk/");
 }

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -58,7 +58,7 @@ TEST(DisksTest, NormalizePathAppliesDotsToTheText) {
 }
 
 TEST(DisksTest, FreeBytesOfAFolderAndOfNothing) {
-    testsupport::TemporaryFolder folder;
+    test_support::TempFolder folder;
     EXPECT_GT(platform::GetFreeDiskBytes(folder.Path()), 0u);
     EXPECT_EQ(platform::GetFreeDiskBytes(folder.Path() + "missing/"), 0u);
     EXPECT_EQ(platform::GetFreeDiskBytes(""), 0u);

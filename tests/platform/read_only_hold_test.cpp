@@ -4,13 +4,13 @@
 
 #include <cerrno>
 
-#include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
 TEST(ReadOnlyHoldTest, FileShowsAsHeldWhileOpen) {
-    testsupport::TemporaryFolder folder;
-    std::string package = testsupport::WriteFileUnder(folder.Path(), "package.bin", "content");
+    test_support::TempFolder folder;
+    std::string package = folder.Write("package.bin", "content");
     EXPECT_FALSE(platform::IsFileHeld(package));
     {
         platform::ReadOnlyHold hold;
@@ -24,7 +24,7 @@ TEST(ReadOnlyHoldTest, FileShowsAsHeldWhileOpen) {
 }
 
 TEST(ReadOnlyHoldTest, OpenFailsWithTheReason) {
-    testsupport::TemporaryFolder folder;
+    test_support::TempFolder folder;
     platform::ReadOnlyHold hold;
     int error = 0;
     EXPECT_FALSE(hold.Open(folder.Path() + "missing", &error));

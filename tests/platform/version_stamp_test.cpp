@@ -6,23 +6,23 @@
 
 #include "platform/child_process.h"
 #include "platform/file_system.h"
-#include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
 TEST(VersionStampTest, FilesWithoutAStampHaveNoVersion) {
-    testsupport::TemporaryFolder folder;
-    EXPECT_FALSE(platform::ReadVersionStamp(testsupport::WriteFileUnder(folder.Path(), "empty", "")));
-    EXPECT_FALSE(platform::ReadVersionStamp(testsupport::WriteFileUnder(folder.Path(), "short", "IXOVER")));
-    EXPECT_FALSE(platform::ReadVersionStamp(testsupport::WriteFileUnder(folder.Path(), "text", std::string(100, 'x'))));
+    test_support::TempFolder folder;
+    EXPECT_FALSE(platform::ReadVersionStamp(folder.Write("empty", "")));
+    EXPECT_FALSE(platform::ReadVersionStamp(folder.Write("short", "IXOVER")));
+    EXPECT_FALSE(platform::ReadVersionStamp(folder.Write("text", std::string(100, 'x'))));
     EXPECT_FALSE(platform::ReadVersionStamp(folder.Path() + "missing"));
     EXPECT_FALSE(platform::ReadVersionStamp(folder.Path()));
     EXPECT_FALSE(platform::WriteVersionStamp(folder.Path() + "missing", {1, 2, 3, 4}));
 }
 
 TEST(VersionStampTest, StampIsReadBackAndReplacedNotStacked) {
-    testsupport::TemporaryFolder folder;
-    std::string file = testsupport::WriteFileUnder(folder.Path(), "package", "payload");
+    test_support::TempFolder folder;
+    std::string file = folder.Write("package", "payload");
     ASSERT_TRUE(platform::WriteVersionStamp(file, {5, 1, 65535, 3}));
     EXPECT_EQ(platform::ReadVersionStamp(file), (platform::FileVersion{5, 1, 65535, 3}));
     ASSERT_TRUE(platform::WriteVersionStamp(file, {6, 0, 0, 1}));
@@ -32,8 +32,8 @@ TEST(VersionStampTest, StampIsReadBackAndReplacedNotStacked) {
 }
 
 TEST(VersionStampTest, StampedScriptStillRuns) {
-    testsupport::TemporaryFolder folder;
-    std::string script = testsupport::WriteFileUnder(folder.Path(), "setup.sh", "#!/bin/sh\nexit 4\n");
+    test_support::TempFolder folder;
+    std::string script = folder.Write("setup.sh", "#!/bin/sh\nexit 4\n");
     std::filesystem::permissions(script, std::filesystem::perms(0755));
     ASSERT_TRUE(platform::WriteVersionStamp(script, {1, 0, 0, 0}));
     platform::ChildProcess child;
@@ -51,8 +51,8 @@ TEST(VersionStampTest, TheBuildStampsTheInstaller) {
 }
 
 TEST(VersionStampTest, ToolSetsGetsAndRejectsBadVersions) {
-    testsupport::TemporaryFolder folder;
-    std::string file = testsupport::WriteFileUnder(folder.Path(), "package", "payload");
+    test_support::TempFolder folder;
+    std::string file = folder.Write("package", "payload");
     auto run = [](std::vector<std::string> arguments) {
         platform::ChildProcess tool;
         platform::ProcessStart start;

@@ -13,7 +13,7 @@
 #include "platform/window_messages.h"
 #include "platform/window_record_linux.h"
 #include "tests/support/scoped_environment.h"
-#include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -65,7 +65,7 @@ protected:
         return !timed_out && done_();
     }
 
-    testsupport::TemporaryFolder runtime_;
+    test_support::TempFolder runtime_;
     ScopedEnvironment environment_;
     platform::MessageLoop loop_;
     std::vector<WindowMessage> received_;

@@ -6,27 +6,28 @@
 
 #include "formats/utf_conversion.h"
 #include "platform/read_only_hold.h"
-#include "tests/support/child_process.h"
-#include "tests/support/test_log.h"
+#include "platform/file_system.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/log_capture.h"
 
 namespace {
 
-using testsupport::ReadWholeFile;
-using testsupport::TemporaryFolder;
-using testsupport::WriteFileUnder;
+std::string ReadWholeFile(const std::string& path) { return platform::ReadFile(path).value_or(""); }
+
+using test_support::TempFolder;
 
 std::u16string U(const std::string& text) { return Utf8ToUtf16(text); }
 
 TEST(RunExeTest, PassesTheSplitParametersAndReturnsTheExitCode) {
-    TemporaryFolder folder;
+    TempFolder folder;
     // Arrives without the execute permission, as a download does.
-    std::string installer = WriteFileUnder(folder.Path(), "setup.sh",
+    std::string installer = folder.Write("setup.sh",
                                            "#!/bin/sh\nprintf '%s|' \"$@\" > \"$(dirname \"$0\")/args\"\nexit 5\n");
     std::filesystem::permissions(installer, std::filesystem::perms(0644));
-    size_t mark = TestLog::Mark();
+    test_support::LogCapture capture;
     EXPECT_EQ(RunExe(U(installer), u"/S /LANG=DEU /DIR=\"/opt/Kelvarosoft/My App/\" /IXOWIN=42", false), 5);
     EXPECT_EQ(ReadWholeFile(folder.Path() + "args"), "/S|/LANG=DEU|/DIR=/opt/Kelvarosoft/My App/|/IXOWIN=42|");
-    std::string log = TestLog::Since(mark);
+    std::string log = capture.NewText();
     EXPECT_NE(log.find("[INFO] RunExe: \n path=[" + installer +
                        "] \n param=[/S /LANG=DEU /DIR=\"/opt/Kelvarosoft/My App/\" /IXOWIN=42] \n hide=[0], block=[1]."),
               std::string::npos)
@@ -35,11 +36,11 @@ TEST(RunExeTest, PassesTheSplitParametersAndReturnsTheExitCode) {
 }
 
 TEST(RunExeTest, HoldsThePackageWhileTheInstallerRunsUnlessAskedNotTo) {
-    TemporaryFolder folder;
+    TempFolder folder;
     std::string marker = folder.Path() + "held";
     // The installer itself reports whether its own package is held by someone.
-    std::string installer = WriteFileUnder(
-        folder.Path(), "setup.sh",
+    std::string installer = folder.Write(
+        "setup.sh",
         "#!/bin/sh\ninode=$(stat -c %i \"$0\")\ngrep -q \":$inode \" /proc/locks && echo yes > \"$1\" || echo no > "
         "\"$1\"\n");
     std::filesystem::permissions(installer, std::filesystem::perms(0755));
@@ -51,8 +52,8 @@ TEST(RunExeTest, HoldsThePackageWhileTheInstallerRunsUnlessAskedNotTo) {
 }
 
 TEST(RunExeTest, MissingOrUnstartablePackageGivesMinusOne) {
-    TemporaryFolder folder;
-    std::string garbage = WriteFileUnder(folder.Path(), "garbage.bin", std::string("\x01\x02\x03\x04", 4));
+    TempFolder folder;
+    std::string garbage = folder.Write("garbage.bin", std::string("\x01\x02\x03\x04", 4));
     struct Case {
         std::string path;
         bool skip_lock;
@@ -64,16 +65,16 @@ TEST(RunExeTest, MissingOrUnstartablePackageGivesMinusOne) {
         {garbage, false, "[ERROR] RunExe failed! err=[8]"},                        // not a program
     };
     for (const Case& test : cases) {
-        size_t mark = TestLog::Mark();
+        test_support::LogCapture capture;
         EXPECT_EQ(RunExe(U(test.path), u"", test.skip_lock), -1) << test.path;
-        std::string log = TestLog::Since(mark);
+        std::string log = capture.NewText();
         EXPECT_NE(log.find(test.error), std::string::npos) << log;
         EXPECT_EQ(log.find("RunExe ret="), std::string::npos) << log;
     }
 }
 
 TEST(RunHiddenTest, TrueOnlyForExitCodeZeroWithinTheLimit) {
-    TemporaryFolder folder;
+    TempFolder folder;
     std::string out = folder.Path() + "out";
     EXPECT_TRUE(RunHidden(u"/bin/sh -c \"echo ran > '" + U(out) + u"'\""));
     EXPECT_EQ(ReadWholeFile(out), "ran\n");
@@ -84,7 +85,7 @@ TEST(RunHiddenTest, TrueOnlyForExitCodeZeroWithinTheLimit) {
 }
 
 TEST(RunHiddenTest, ProcessStillRunningAtTheLimitIsKilled) {
-    TemporaryFolder folder;
+    TempFolder folder;
     std::string pid_file = folder.Path() + "pid";
     EXPECT_FALSE(RunHiddenWithin(u"/bin/sh -c \"echo $$ > '" + U(pid_file) + u"'; exec sleep 1000\"", 300));
     std::string pid = ReadWholeFile(pid_file);

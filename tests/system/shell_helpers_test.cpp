@@ -11,12 +11,15 @@
 #include "formats/utf_conversion.h"
 #include "platform/browser_locations.h"
 #include "platform/window_endpoint.h"
-#include "tests/support/child_process.h"
+#include "platform/file_system.h"
+#include "tests/support/temp_folder.h"
 #include "tests/support/scoped_environment.h"
 
 namespace {
 
-using testsupport::TemporaryFolder;
+std::string ReadWholeFile(const std::string& path) { return platform::ReadFile(path).value_or(""); }
+
+using test_support::TempFolder;
 
 // Collects what a window receives, straight from the endpoint's reader (no loop is needed to look).
 class Inbox {
@@ -54,8 +57,8 @@ protected:
         environment_.Unset("PKEXEC_UID").Unset("SUDO_UID").Unset("WAYLAND_DISPLAY").Unset("DISPLAY");
         environment_.Unset("XDG_CONFIG_HOME");
     }
-    TemporaryFolder runtime_;
-    TemporaryFolder home_;
+    TempFolder runtime_;
+    TempFolder home_;
     ScopedEnvironment environment_;
 };
 
@@ -91,7 +94,7 @@ TEST_F(ShellHelpersTest, DesktopShortcutOfTheRunningProgram) {
     // The test program stands in for the installer: its own name is what the removal looks for.
     ASSERT_TRUE(CreateDesktopShortcut(u"system_tests", u"/opt/ixo"));
     std::string shortcut = home_.Path() + "Desktop/system_tests.desktop";
-    EXPECT_NE(testsupport::ReadWholeFile(shortcut).find("\nExec=/opt/ixo/system_tests\nPath=/opt/ixo\n"),
+    EXPECT_NE(ReadWholeFile(shortcut).find("\nExec=/opt/ixo/system_tests\nPath=/opt/ixo\n"),
               std::string::npos);
     EXPECT_TRUE(RemoveDesktopShortcut());
     EXPECT_FALSE(std::filesystem::exists(shortcut));
@@ -99,11 +102,11 @@ TEST_F(ShellHelpersTest, DesktopShortcutOfTheRunningProgram) {
 }
 
 TEST_F(ShellHelpersTest, PreferredBrowserFollowsTheFixedOrder) {
-    TemporaryFolder root;
+    TempFolder root;
     environment_.Set("PATH", root.Path() + "usr/bin");
     platform::SetBrowserRootForTesting(root.Path());
     auto install = [&](const std::string& path) {
-        std::string file = testsupport::WriteFileUnder(root.Path(), path, "#!/bin/sh\n");
+        std::string file = root.Write(path, "#!/bin/sh\n");
         std::filesystem::permissions(file, std::filesystem::perms(0755));
         return Utf8ToUtf16(file);
     };

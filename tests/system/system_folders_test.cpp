@@ -5,12 +5,12 @@
 #include <filesystem>
 
 #include "formats/utf_conversion.h"
-#include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
 #include "tests/support/scoped_environment.h"
 
 namespace {
 
-using testsupport::TemporaryFolder;
+using test_support::TempFolder;
 
 TEST(SystemFoldersTest, AdminOnlyPathsAreTheSystemAndProgramFolders) {
     struct Case {
@@ -28,7 +28,7 @@ TEST(SystemFoldersTest, AdminOnlyPathsAreTheSystemAndProgramFolders) {
 }
 
 TEST(SystemFoldersTest, WritableFolderIsProbedAndLeftClean) {
-    TemporaryFolder folder;
+    TempFolder folder;
     std::u16string path = Utf8ToUtf16(folder.Path());
     path.pop_back();  // with or without the trailing '/'
     EXPECT_TRUE(IsFolderWritable(path));
@@ -38,7 +38,7 @@ TEST(SystemFoldersTest, WritableFolderIsProbedAndLeftClean) {
 }
 
 TEST(SystemFoldersTest, BrandFolderIsCreatedUnderItsBase) {
-    TemporaryFolder temp;
+    TempFolder temp;
     ScopedEnvironment environment;
     environment.Set("TMPDIR", temp.Path());
     EXPECT_EQ(GetTempFolder(), Utf8ToUtf16(temp.Path()));
@@ -69,7 +69,7 @@ TEST(SystemFoldersTest, FixedPlacesOfThisSystem) {
 }
 
 TEST(SystemFoldersTest, LocalAppDataBelongsToTheDesktopUser) {
-    TemporaryFolder home;
+    TempFolder home;
     ScopedEnvironment environment;
     environment.Unset("PKEXEC_UID").Unset("SUDO_UID").Unset("WAYLAND_DISPLAY").Unset("DISPLAY");
     environment.Unset("XDG_DATA_HOME").Set("HOME", home.Path());

@@ -6,7 +6,7 @@
 
 #include "formats/utf_conversion.h"
 #include "platform/version_stamp.h"
-#include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -35,8 +35,8 @@ TEST(VersionTextTest, ParseVersionStopsAtTheFirstPartThatDoesNotFit) {
 }
 
 TEST(VersionTextTest, FileVersionComesFromTheStamp) {
-    testsupport::TemporaryFolder folder;
-    std::string package = testsupport::WriteFileUnder(folder.Path(), "setup.bin", "payload");
+    test_support::TempFolder folder;
+    std::string package = folder.Write("setup.bin", "payload");
     EXPECT_EQ(GetFileVersionText(Utf8ToUtf16(package)), std::nullopt);
     ASSERT_TRUE(platform::WriteVersionStamp(package, {5, 1, 0, 3}));
     EXPECT_EQ(GetFileVersionText(Utf8ToUtf16(package)), u"5.1.0.3");
