@@ -112,6 +112,11 @@ std::u16string LangMgr::GetTextOrEmpty(std::u16string_view key) const {
     return found == strings_.end() ? std::u16string() : found->second;
 }
 
+void LangMgr::ApplySelectLang(std::u16string& select_lang) {
+    if (select_lang.empty()) select_lang = current_language_;
+    current_language_ = select_lang;
+}
+
 std::u16string LangMgr::GetLanguageCode(std::u16string_view display_name) {
     for (const LanguageRow& row : GetLanguageTable()) {
         if (row.display_name == display_name) return row.code;

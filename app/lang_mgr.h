@@ -39,6 +39,10 @@ public:
     const std::u16string& GetCurrentLanguage() const { return current_language_; }
     void SetCurrentLanguage(const std::u16string& display_name) { current_language_ = display_name; }
 
+    // The language of this run when the window is built: a saved or inherited choice (`select_lang`, the run
+    // configuration's SelectLang) wins over the locale; without one, the current language becomes the choice.
+    void ApplySelectLang(std::u16string& select_lang);
+
     // The code of the first language whose display name equals `display_name` exactly; "ENG" when none does.
     static std::u16string GetLanguageCode(std::u16string_view display_name);
 
