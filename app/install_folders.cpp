@@ -66,7 +66,8 @@ std::u16string GetWorkingFolder(const std::u16string& brand, bool any_disk, cons
 
     errno = 0;
     if (IsFolderWritable(folder)) return folder;
-    WriteLog(kLogWarn, "[WARN] get default folder=[%s] failed, err=[%d].", Utf16ToUtf8(folder).c_str(), errno);
+    WriteLog(kLogWarn, "[WARN] get default folder=[%s] failed, err=[%d].", Utf16ToUtf8(folder).c_str(),
+             errno);
     folder = GetBrandFolder(brand, places.executable_folder);
     errno = 0;
     if (IsFolderWritable(folder)) return folder;
@@ -74,12 +75,14 @@ std::u16string GetWorkingFolder(const std::u16string& brand, bool any_disk, cons
     folder = GetBrandFolder(brand, places.temp_folder);
     errno = 0;
     if (!IsFolderWritable(folder)) {
-        WriteLog(kLogError, "[ERROR] get temp folder=[%s] failed! err=[%d].", Utf16ToUtf8(folder).c_str(), errno);
+        WriteLog(kLogError, "[ERROR] get temp folder=[%s] failed! err=[%d].", Utf16ToUtf8(folder).c_str(),
+                 errno);
     }
     return folder;
 }
 
-std::u16string GetInstallParent(const std::u16string& server_custom_install_path, const ProductConfig& config) {
+std::u16string GetInstallParent(const std::u16string& server_custom_install_path,
+                                const ProductConfig& config) {
     std::u16string candidate =
         server_custom_install_path.empty() ? config.CustomInstallPath : server_custom_install_path;
     if (AsciiLower(candidate) == u"%localappdata%") {

@@ -34,4 +34,5 @@ std::u16string GetLargestFreeFolder(const std::u16string& brand, const FolderPla
 // (any letter case) stands for the desktop user's data folder, and a path that is not absolute or whose disk
 // does not exist counts as none. Without one, the folder above "/<brand>/" of an existing installation, else
 // empty.
-std::u16string GetInstallParent(const std::u16string& server_custom_install_path, const ProductConfig& config);
+std::u16string GetInstallParent(const std::u16string& server_custom_install_path,
+                                const ProductConfig& config);

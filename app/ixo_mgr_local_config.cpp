@@ -54,8 +54,8 @@ private:
 };
 
 bool IsAccepted(const DependentItem& item) {
-    return !item.ProductID.empty() && (!item.Url_Down.empty() || !item.Url_Downx64.empty() ||
-                                       !item.Url_Down_arm64.empty());
+    return !item.ProductID.empty() &&
+           (!item.Url_Down.empty() || !item.Url_Downx64.empty() || !item.Url_Down_arm64.empty());
 }
 
 DependentItem ReadDependent(ConfigReader& reader) {
@@ -119,13 +119,15 @@ bool IxoMgr::LoadLocalXmlDocument(std::string_view utf8_document) {
     reader.Read(u"CustomInstallPath", config.CustomInstallPath);
     reader.Read(u"PrivacyPost", config.PrivacyPost);
     reader.Read(u"IsAllowInstallAdminPath", config.IsAllowInstallAdminPath);
-    config.ServerHost = reader.Child(u"ServerHost").value_or(Utf8ToUtf16(GetDeploymentProfile().statistics_base));
+    config.ServerHost =
+        reader.Child(u"ServerHost").value_or(Utf8ToUtf16(GetDeploymentProfile().statistics_base));
 
     if (config.ServerHost.empty() || config.ServerHost.back() != u'/') config.ServerHost += u'/';
     if (statistics_) statistics_->SetStatisticsBase(config.ServerHost);
 
-    working_folder_ = GetWorkingFolder(config.ProductBrand, false,
-                                       places_for_testing_ ? *places_for_testing_ : FolderPlaces::OfThisMachine());
+    working_folder_ =
+        ::GetWorkingFolder(config.ProductBrand, false,
+                           places_for_testing_ ? *places_for_testing_ : FolderPlaces::OfThisMachine());
     WriteLog(kLogInfo, "[INFO] config folder=[%s].", Utf16ToUtf8(working_folder_).c_str());
 
     reader.Read(u"ProductID", config.ProductID);
@@ -181,10 +183,12 @@ bool IxoMgr::LoadLocalXmlDocument(std::string_view utf8_document) {
             DependentItem item = ReadDependent(reader);
             dependents.LeaveElement();
             if (IsAccepted(item)) {
-                if (statistics_) statistics_->SetTaskSelected(ToNumber(item.ProductID), item.ForceInstall == u"true");
+                if (statistics_)
+                    statistics_->SetTaskSelected(ToNumber(item.ProductID), item.ForceInstall == u"true");
                 config.Dependents.push_back(item);
             }
-            WriteLog(kLogInfo, "[INFO] LoadLocalXml, dependent.item pid=[%s].", Utf16ToUtf8(item.ProductID).c_str());
+            WriteLog(kLogInfo, "[INFO] LoadLocalXml, dependent.item pid=[%s].",
+                     Utf16ToUtf8(item.ProductID).c_str());
         }
     });
 
@@ -201,14 +205,15 @@ bool IxoMgr::LoadLocalXmlDocument(std::string_view utf8_document) {
     product_config_ = std::move(config);
     RecordChannel();
 
-    std::u16string install_parent = GetInstallParent(u"", product_config_);
+    std::u16string install_parent = ::GetInstallParent(u"", product_config_);
     if (!install_parent.empty()) install_parent_ = install_parent;
 
     std::u16string client_sign = GetClientSign(product_config_.ProductBrand);
     if (statistics_) {
         platform::RegistryKey channel_key;
         std::u16string default_channel;
-        if (channel_key.Open(platform::RegistryHive::kLocalMachine, kChannelKey, platform::RegistryView::k32Bit)) {
+        if (channel_key.Open(platform::RegistryHive::kLocalMachine, kChannelKey,
+                             platform::RegistryView::k32Bit)) {
             default_channel = Utf8ToUtf16(channel_key.ReadString("").value_or(""));
         }
         statistics_->SetStatText("product_id", product_config_.ProductID);
@@ -225,8 +230,10 @@ bool IxoMgr::LoadLocalXmlDocument(std::string_view utf8_document) {
 // machine; the value named after the application (or product) holds this product's channel.
 void IxoMgr::RecordChannel() {
     platform::RegistryKey key;
-    if (!key.Create(platform::RegistryHive::kLocalMachine, kChannelKey, platform::RegistryView::k32Bit)) return;
+    if (!key.Create(platform::RegistryHive::kLocalMachine, kChannelKey, platform::RegistryView::k32Bit))
+        return;
     if (!key.ReadString("")) key.WriteString("", Utf16ToUtf8(product_config_.Channel));
-    const std::u16string& name = product_config_.AppID.empty() ? product_config_.ProductID : product_config_.AppID;
+    const std::u16string& name =
+        product_config_.AppID.empty() ? product_config_.ProductID : product_config_.AppID;
     key.WriteString(Utf16ToUtf8(name), Utf16ToUtf8(product_config_.Channel));
 }

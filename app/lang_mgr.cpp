@@ -18,6 +18,7 @@ struct LocaleRow {
 
 // Locale identifier to display name; only used to preset the current language. There is no English row:
 // every locale not listed keeps "English".
+// clang-format off
 constexpr LocaleRow kLocaleRows[] = {
     {0x080C, u"Français"}, {0x0C0C, u"Français"}, {0x040C, u"Français"}, {0x140C, u"Français"},
     {0x180C, u"Français"}, {0x100C, u"Français"},
@@ -48,6 +49,7 @@ constexpr LocaleRow kLocaleRows[] = {
     {0x0039, u"हिन्दी"}, {0x0439, u"हिन्दी"},
     {0x041E, u"ไทย"},
 };
+// clang-format on
 static_assert(std::size(kLocaleRows) == 75);
 
 std::u16string AsciiLower(std::u16string_view text) {
@@ -65,10 +67,13 @@ std::u16string ReplaceAll(std::u16string text, std::u16string_view from, std::u1
 
 }  // namespace
 
-LangMgr::LangMgr() { InitLangCode(); }
+LangMgr::LangMgr() {
+    InitLangCode();
+}
 
 bool LangMgr::InitLangCode() {
-    WriteLog(kLogInfo, "[INFO] InitLangCode SystemDefaultLCID: %d", int(platform::GetSystemDefaultLocaleId()));
+    WriteLog(kLogInfo, "[INFO] InitLangCode SystemDefaultLCID: %d",
+             int(platform::GetSystemDefaultLocaleId()));
     uint32_t user_locale = platform::GetUserDefaultLocaleId();
     WriteLog(kLogInfo, "[INFO] InitLangCode GetUserDefaultLCID: %d", int(user_locale));
     int row = FindLocaleRow(user_locale);
@@ -126,13 +131,12 @@ std::u16string LangMgr::GetLanguageCode(std::u16string_view display_name) {
 
 const std::vector<LanguageRow>& LangMgr::GetLanguageTable() {
     static const std::vector<LanguageRow> table = {
-        {u"ENG", u"English"},   {u"DEU", u"Deutsch"},   {u"FRA", u"Français"},
-        {u"ITA", u"Italiano"},  {u"PTG", u"Português"}, {u"ESP", u"Español"},
-        {u"NLD", u"Dutch"},     {u"RUS", u"Pусский"},   {u"JPN", u"日本語"},
-        {u"CHA", u"中文繁體"},  {u"CHS", u"中文简体"},  {u"ARA", u"العربية"},
-        {u"KOR", u"한국어"},    {u"INA", u"Bahasa Indonesia"}, {u"SWE", u"Svenska"},
-        {u"INDTE", u"తెలుగు"},  {u"INDTA", u"தமிழ்"},   {u"INDHI", u"हिन्दी"},
-        {u"INDBN", u"বাংলা"},   {u"INDMR", u"मराठी"},   {u"THA", u"ไทย"},
+        {u"ENG", u"English"},   {u"DEU", u"Deutsch"},          {u"FRA", u"Français"}, {u"ITA", u"Italiano"},
+        {u"PTG", u"Português"}, {u"ESP", u"Español"},          {u"NLD", u"Dutch"},    {u"RUS", u"Pусский"},
+        {u"JPN", u"日本語"},    {u"CHA", u"中文繁體"},         {u"CHS", u"中文简体"}, {u"ARA", u"العربية"},
+        {u"KOR", u"한국어"},    {u"INA", u"Bahasa Indonesia"}, {u"SWE", u"Svenska"},  {u"INDTE", u"తెలుగు"},
+        {u"INDTA", u"தமிழ்"},    {u"INDHI", u"हिन्दी"},          {u"INDBN", u"বাংলা"},  {u"INDMR", u"मराठी"},
+        {u"THA", u"ไทย"},
     };
     return table;
 }

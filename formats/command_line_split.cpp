@@ -2,7 +2,9 @@
 
 namespace {
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+bool IsBlank(char16_t c) {
+    return c == u' ' || c == u'\t';
+}
 
 void AppendArguments(std::u16string_view line, size_t i, std::vector<std::u16string>& arguments) {
     for (;;) {

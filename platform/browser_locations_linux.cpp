@@ -1,8 +1,7 @@
-#include "platform/browser_locations.h"
-
 #include <cstdlib>
 #include <mutex>
 
+#include "platform/browser_locations.h"
 #include "platform/child_process.h"
 
 namespace platform {
@@ -20,8 +19,9 @@ Places PlacesOf(Browser browser) {
     switch (browser) {
         case Browser::kChrome:
             return {{"google-chrome-stable", "google-chrome", "chromium", "chromium-browser"},
-                    {"/opt/google/chrome/google-chrome", "/opt/google/chrome/chrome", "/usr/lib/chromium/chromium",
-                     "/snap/bin/chromium", "/var/lib/flatpak/exports/bin/com.google.Chrome",
+                    {"/opt/google/chrome/google-chrome", "/opt/google/chrome/chrome",
+                     "/usr/lib/chromium/chromium", "/snap/bin/chromium",
+                     "/var/lib/flatpak/exports/bin/com.google.Chrome",
                      "/var/lib/flatpak/exports/bin/org.chromium.Chromium"}};
         case Browser::kFirefox:
             return {{"firefox", "firefox-esr"},
@@ -50,7 +50,8 @@ std::string FindBrowserExecutable(Browser browser) {
             if (end == std::string::npos) end = search.size();
             std::string folder = search.substr(begin, end - begin);
             begin = end + 1;
-            if (folder.empty() || folder[0] != '/') continue;  // a relative PATH entry depends on where we are
+            if (folder.empty() || folder[0] != '/')
+                continue;  // a relative PATH entry depends on where we are
             if (folder.back() != '/') folder += '/';
             if (IsExecutableFile(folder + command)) return folder + command;
         }

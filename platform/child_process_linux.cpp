@@ -1,17 +1,17 @@
-#include "platform/child_process.h"
-
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/syscall.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <thread>
+
+#include "platform/child_process.h"
 
 extern char** environ;
 
@@ -104,8 +104,8 @@ std::optional<int> ChildProcess::Wait(int timeout_ms) {
     } else if (pid_descriptor_ >= 0) {
         auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
         for (;;) {
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
-                                                                              std::chrono::steady_clock::now());
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
             pollfd ended{pid_descriptor_, POLLIN, 0};
             int ready = poll(&ended, 1, int(std::max<int64_t>(0, left.count())));
             if (ready > 0) {
@@ -142,7 +142,7 @@ void ChildProcess::Detach() {
 }
 
 bool MakeExecutable(const std::string& path) {
-    struct stat info{};
+    struct stat info {};
     if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
     mode_t mode = info.st_mode & 07777;
     if (mode & S_IRUSR) mode |= S_IXUSR;
@@ -153,7 +153,7 @@ bool MakeExecutable(const std::string& path) {
 }
 
 bool IsExecutableFile(const std::string& path) {
-    struct stat info{};
+    struct stat info {};
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
 }
 

@@ -1,7 +1,6 @@
-#include "platform/clipboard.h"
-
 #include <gtk/gtk.h>
 
+#include "platform/clipboard.h"
 #include "platform/gtk_session.h"
 
 namespace platform {

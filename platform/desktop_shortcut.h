@@ -8,7 +8,8 @@ namespace platform {
 
 // Writes (or replaces) <desktop folder><name>.desktop that runs `program` with `working_folder` as its
 // current folder. False when no desktop user or desktop folder exists, or the file cannot be written.
-bool CreateDesktopShortcut(const std::string& name, const std::string& program, const std::string& working_folder);
+bool CreateDesktopShortcut(const std::string& name, const std::string& program,
+                           const std::string& working_folder);
 
 enum class ShortcutRemoval { kRemoved, kNoDesktop, kFailed };
 

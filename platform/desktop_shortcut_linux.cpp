@@ -1,8 +1,7 @@
-#include "platform/desktop_shortcut.h"
-
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/desktop_shortcut.h"
 #include "platform/desktop_user.h"
 #include "platform/file_system.h"
 
@@ -14,11 +13,20 @@ std::string EscapeValue(const std::string& text) {
     std::string escaped;
     for (char c : text) {
         switch (c) {
-            case '\\': escaped += "\\\\"; break;
-            case '\n': escaped += "\\n"; break;
-            case '\t': escaped += "\\t"; break;
-            case '\r': escaped += "\\r"; break;
-            default: escaped += c;
+            case '\\':
+                escaped += "\\\\";
+                break;
+            case '\n':
+                escaped += "\\n";
+                break;
+            case '\t':
+                escaped += "\\t";
+                break;
+            case '\r':
+                escaped += "\\r";
+                break;
+            default:
+                escaped += c;
         }
     }
     return escaped;
@@ -60,7 +68,8 @@ std::string FormatDesktopEntry(const std::string& name, const std::string& progr
     return entry;
 }
 
-bool CreateDesktopShortcut(const std::string& name, const std::string& program, const std::string& working_folder) {
+bool CreateDesktopShortcut(const std::string& name, const std::string& program,
+                           const std::string& working_folder) {
     std::optional<DesktopUser> user = FindDesktopUser();
     if (!user || name.empty() || name.find('/') != std::string::npos) return false;
     std::string desktop = GetUserDesktopFolder(*user);

@@ -1,5 +1,3 @@
-#include "platform/desktop_user.h"
-
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +7,7 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/desktop_user.h"
 #include "platform/file_system.h"
 
 namespace platform {
@@ -29,7 +28,7 @@ std::optional<unsigned> ParseUid(const char* text) {
 }
 
 std::optional<unsigned> SocketOwner(const std::string& path) {
-    struct stat info{};
+    struct stat info {};
     if (path.empty() || stat(path.c_str(), &info) != 0 || !S_ISSOCK(info.st_mode)) return std::nullopt;
     return unsigned(info.st_uid);
 }
@@ -52,7 +51,9 @@ std::optional<unsigned> DisplayOwner() {
     return std::nullopt;
 }
 
-bool IsEffectiveUser(const DesktopUser& user) { return user.uid == unsigned(geteuid()); }
+bool IsEffectiveUser(const DesktopUser& user) {
+    return user.uid == unsigned(geteuid());
+}
 
 }  // namespace
 
@@ -94,14 +95,16 @@ std::string GetUserDesktopFolder(const DesktopUser& user) {
     if (user.home.empty()) return {};
     std::string config = user.home + ".config/";
     if (IsEffectiveUser(user)) {
-        if (const char* home = std::getenv("XDG_CONFIG_HOME"); home && home[0] == '/') config = WithSlash(home);
+        if (const char* home = std::getenv("XDG_CONFIG_HOME"); home && home[0] == '/')
+            config = WithSlash(home);
     }
     if (std::optional<std::string> dirs = ReadFile(config + "user-dirs.dirs")) {
         std::istringstream lines(*dirs);
         std::string line;
         while (std::getline(lines, line)) {
             const std::string key = "XDG_DESKTOP_DIR=\"";
-            if (line.compare(0, key.size(), key) != 0 || line.size() < key.size() + 1 || line.back() != '"') continue;
+            if (line.compare(0, key.size(), key) != 0 || line.size() < key.size() + 1 || line.back() != '"')
+                continue;
             std::string value = line.substr(key.size(), line.size() - key.size() - 1);
             if (value.compare(0, 5, "$HOME") == 0) {
                 value = user.home + (value.size() > 5 && value[5] == '/' ? value.substr(6) : value.substr(5));

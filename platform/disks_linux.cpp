@@ -1,10 +1,9 @@
-#include "platform/disks.h"
-
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 
 #include <algorithm>
 
+#include "platform/disks.h"
 #include "platform/file_system.h"
 
 namespace platform {
@@ -19,7 +18,8 @@ std::string DecodeOctalEscapes(std::string_view field) {
     std::string decoded;
     for (size_t i = 0; i < field.size(); ++i) {
         if (field[i] == '\\' && i + 3 < field.size() &&
-            std::all_of(field.begin() + i + 1, field.begin() + i + 4, [](char c) { return c >= '0' && c <= '7'; })) {
+            std::all_of(field.begin() + i + 1, field.begin() + i + 4,
+                        [](char c) { return c >= '0' && c <= '7'; })) {
             decoded += char((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0'));
             i += 3;
         } else {
@@ -35,10 +35,11 @@ std::vector<MountEntry> ReadMounts() {
 }
 
 bool IsBlockDeviceMount(const MountEntry& mount) {
-    struct stat source{};
-    struct stat target{};
+    struct stat source {};
+    struct stat target {};
     return mount.source.compare(0, 5, "/dev/") == 0 && stat(mount.source.c_str(), &source) == 0 &&
-           S_ISBLK(source.st_mode) && stat(mount.mount_point.c_str(), &target) == 0 && S_ISDIR(target.st_mode);
+           S_ISBLK(source.st_mode) && stat(mount.mount_point.c_str(), &target) == 0 &&
+           S_ISDIR(target.st_mode);
 }
 
 }  // namespace
@@ -55,12 +56,14 @@ std::vector<MountEntry> ParseMountTable(std::string_view text) {
             size_t start = line.find_first_not_of(' ', begin);
             if (start == std::string_view::npos) break;
             size_t stop = line.find(' ', start);
-            fields.push_back(line.substr(start, stop == std::string_view::npos ? line.size() - start : stop - start));
+            fields.push_back(
+                line.substr(start, stop == std::string_view::npos ? line.size() - start : stop - start));
             if (stop == std::string_view::npos) break;
             begin = stop;
         }
         if (fields.size() < 3) continue;
-        MountEntry entry{DecodeOctalEscapes(fields[0]), DecodeOctalEscapes(fields[1]), std::string(fields[2])};
+        MountEntry entry{DecodeOctalEscapes(fields[0]), DecodeOctalEscapes(fields[1]),
+                         std::string(fields[2])};
         if (entry.mount_point.empty() || entry.mount_point[0] != '/') continue;
         mounts.push_back(std::move(entry));
     }
@@ -109,12 +112,16 @@ std::string DriveRootOf(const std::vector<MountEntry>& mounts, const std::string
     return best;
 }
 
-std::vector<std::string> GetFixedDrives() { return FixedDrivesOf(ReadMounts(), IsBlockDeviceMount); }
+std::vector<std::string> GetFixedDrives() {
+    return FixedDrivesOf(ReadMounts(), IsBlockDeviceMount);
+}
 
-std::string GetDriveRoot(const std::string& path) { return DriveRootOf(ReadMounts(), path); }
+std::string GetDriveRoot(const std::string& path) {
+    return DriveRootOf(ReadMounts(), path);
+}
 
 uint64_t GetFreeDiskBytes(const std::string& folder) {
-    struct statvfs info{};
+    struct statvfs info {};
     if (folder.empty() || statvfs(folder.c_str(), &info) != 0) return 0;
     return uint64_t(info.f_bavail) * uint64_t(info.f_frsize);
 }

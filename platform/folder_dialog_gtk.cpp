@@ -1,7 +1,6 @@
-#include "platform/folder_dialog.h"
-
 #include <gtk/gtk.h>
 
+#include "platform/folder_dialog.h"
 #include "platform/gtk_session.h"
 #include "platform/window_endpoint.h"
 
@@ -10,9 +9,9 @@ namespace platform {
 std::string BrowseForFolder(WindowHandle owner, const std::string& title) {
     if (!InitGtkForDisplay()) return {};
     GtkWindow* parent = static_cast<GtkWindow*>(FindNativeWindow(owner));
-    GtkWidget* dialog = gtk_file_chooser_dialog_new(title.c_str(), parent, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER,
-                                                    "_Cancel", GTK_RESPONSE_CANCEL, "_Select", GTK_RESPONSE_ACCEPT,
-                                                    nullptr);
+    GtkWidget* dialog =
+        gtk_file_chooser_dialog_new(title.c_str(), parent, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, "_Cancel",
+                                    GTK_RESPONSE_CANCEL, "_Select", GTK_RESPONSE_ACCEPT, nullptr);
     GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
     gtk_file_chooser_set_local_only(chooser, TRUE);
     gtk_file_chooser_set_create_folders(chooser, TRUE);

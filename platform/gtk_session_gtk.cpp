@@ -1,8 +1,8 @@
-#include "platform/gtk_session.h"
-
 #include <gtk/gtk.h>
 
 #include <cstdlib>
+
+#include "platform/gtk_session.h"
 
 namespace platform {
 

@@ -17,6 +17,7 @@ struct LocaleRow {
 };
 
 // The first row of each language is its main locale, used when the territory is missing or unknown.
+// clang-format off
 constexpr LocaleRow kLocales[] = {
     {"en", "US", 0x0409}, {"en", "GB", 0x0809}, {"en", "AU", 0x0C09}, {"en", "CA", 0x1009},
     {"en", "NZ", 0x1409}, {"en", "IE", 0x1809}, {"en", "ZA", 0x1C09}, {"en", "JM", 0x2009},
@@ -60,6 +61,7 @@ constexpr LocaleRow kLocales[] = {
     {"ms", "MY", 0x043E}, {"pa", "IN", 0x0446}, {"gu", "IN", 0x0447}, {"kn", "IN", 0x044B},
     {"ml", "IN", 0x044C}, {"sr", "RS", 0x241A},
 };
+// clang-format on
 
 std::string Lower(std::string_view text) {
     std::string lower(text);
@@ -82,7 +84,8 @@ std::optional<std::string> ReadLangSetting(const std::string& path) {
     while (std::getline(lines, line)) {
         if (line.compare(0, 5, "LANG=") != 0) continue;
         std::string value = line.substr(5);
-        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+            value.back() == value.front()) {
             value = value.substr(1, value.size() - 2);
         }
         return value;
@@ -97,7 +100,8 @@ uint32_t LocaleIdFromName(std::string_view name) {
     if (name.empty() || name == "C" || name == "POSIX") return kLocaleEnglishUnitedStates;
     size_t separator = name.find_first_of("_-");
     std::string language = Lower(name.substr(0, separator));
-    std::string territory = separator == std::string_view::npos ? std::string() : Upper(name.substr(separator + 1));
+    std::string territory =
+        separator == std::string_view::npos ? std::string() : Upper(name.substr(separator + 1));
     const LocaleRow* main = nullptr;
     for (const LocaleRow& row : kLocales) {
         if (language != row.language) continue;

@@ -1,8 +1,8 @@
-#include "platform/machine.h"
-
 #include <sys/utsname.h>
 
 #include <string>
+
+#include "platform/machine.h"
 
 namespace platform {
 namespace {

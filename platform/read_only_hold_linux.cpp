@@ -1,5 +1,3 @@
-#include "platform/read_only_hold.h"
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -12,6 +10,7 @@
 #include <sstream>
 
 #include "platform/file_system.h"
+#include "platform/read_only_hold.h"
 
 namespace platform {
 
@@ -22,7 +21,7 @@ bool ReadOnlyHold::Open(const std::string& path, int* error) {
         if (error) *error = errno;
         return false;
     }
-    struct stat info{};
+    struct stat info {};
     if (fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
         if (error) *error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
         close(descriptor);
@@ -44,9 +43,9 @@ void ReadOnlyHold::Close() {
 }
 
 bool IsFileHeld(const std::string& path) {
-    // /proc/locks names every lock by device and inode; reading it disturbs no holder, where a probing lock of
-    // our own could make a holder's Open fail for a moment.
-    struct stat info{};
+    // /proc/locks names every lock by device and inode; reading it disturbs no holder, where a probing lock
+    // of our own could make a holder's Open fail for a moment.
+    struct stat info {};
     if (stat(path.c_str(), &info) != 0) return false;
     char wanted[64];
     std::snprintf(wanted, sizeof wanted, "%02x:%02x:%llu", major(info.st_dev), minor(info.st_dev),

@@ -1,6 +1,6 @@
-#include "platform/system_version.h"
-
 #include <sys/utsname.h>
+
+#include "platform/system_version.h"
 
 namespace platform {
 

@@ -1,5 +1,3 @@
-#include "platform/window_endpoint.h"
-
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -13,6 +11,7 @@
 #include <random>
 
 #include "platform/file_system.h"
+#include "platform/window_endpoint.h"
 #include "platform/window_record_linux.h"
 
 namespace platform {

@@ -41,7 +41,8 @@ WindowHandle FindWindow(const std::string& class_name, const std::string& title)
 // True while the window is registered and its owning process runs.
 bool IsWindow(WindowHandle window);
 
-// The owner's last report of the window's minimised state (WindowEndpoint::SetMinimized); false for no window.
+// The owner's last report of the window's minimised state (WindowEndpoint::SetMinimized); false for no
+// window.
 bool IsWindowMinimized(WindowHandle window);
 
 // Queues a message for the window's owner without waiting for it to be handled. False when the handle names

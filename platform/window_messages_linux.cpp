@@ -1,5 +1,3 @@
-#include "platform/window_messages.h"
-
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <sys/un.h>
@@ -8,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/window_messages.h"
 #include "platform/window_record_linux.h"
 
 namespace platform {

@@ -1,8 +1,7 @@
-#include "platform/window_placement.h"
-
 #include <gtk/gtk.h>
 
 #include "platform/window_endpoint.h"
+#include "platform/window_placement.h"
 
 namespace platform {
 

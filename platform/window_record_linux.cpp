@@ -190,7 +190,8 @@ std::optional<WindowMessage> DecodeMessage(std::string_view datagram) {
     std::memcpy(&flags, in + 24, 4);
     std::memcpy(&bytes, in + 28, 4);
     if (magic != kMagic || (flags & ~kFlagHasData) != 0) return std::nullopt;
-    if (bytes % 2 != 0 || bytes != datagram.size() - kHeaderSize || bytes > 2 * kMaxMessageData) return std::nullopt;
+    if (bytes % 2 != 0 || bytes != datagram.size() - kHeaderSize || bytes > 2 * kMaxMessageData)
+        return std::nullopt;
     if (!(flags & kFlagHasData) && bytes != 0) return std::nullopt;
     message.has_data = flags & kFlagHasData;
     message.data.resize(bytes / 2);

@@ -15,7 +15,9 @@ using platform::RegistryKey;
 constexpr char kFrameworkKey[] = "SOFTWARE\\Microsoft\\.NETFramework";
 constexpr char kSetupKey[] = "Software\\Microsoft\\NET Framework Setup\\NDP";
 
-int ToNumber(const std::string& text) { return int(std::strtol(text.c_str(), nullptr, 10)); }
+int ToNumber(const std::string& text) {
+    return int(std::strtol(text.c_str(), nullptr, 10));
+}
 
 // The number after the first '.' of a version text (up to the second '.'); 0 without a '.'.
 int MinorOf(const std::string& version) {
@@ -72,9 +74,9 @@ bool IsDotNetVersionPresent(const std::u16string& required) {
         if (!version_key.Open(RegistryHive::kLocalMachine, path)) continue;
         if (version_key.ReadDword("Install") != 1u) continue;
         int installed_minor = MinorOf(version_key.ReadString("Version").value_or(""));
-        bool present = installed_major < 4
-                           ? (major < installed_major || (major == installed_major && minor <= installed_minor))
-                           : (major == 4 && minor <= installed_minor);
+        bool present = installed_major < 4 ? (major < installed_major ||
+                                              (major == installed_major && minor <= installed_minor))
+                                           : (major == 4 && minor <= installed_minor);
         if (present) return true;
     }
     return false;

@@ -54,14 +54,16 @@ bool IsProductInstalled(const std::u16string& brand, const std::u16string& produ
 
 std::u16string GetUninstallVersion(const std::u16string& product_id) {
     std::string wanted = Utf16ToUtf8(product_id);
-    for (auto [path, view] : {std::pair{kUninstallKey, RegistryView::k64Bit}, {kUninstallKey32, RegistryView::k32Bit}}) {
+    for (auto [path, view] :
+         {std::pair{kUninstallKey, RegistryView::k64Bit}, {kUninstallKey32, RegistryView::k32Bit}}) {
         RegistryKey entries;
         if (!entries.Open(RegistryHive::kLocalMachine, path, view)) continue;
         for (const std::string& name : entries.ListSubKeys()) {
             RegistryKey entry;
             if (!entry.Open(RegistryHive::kLocalMachine, std::string(path) + "\\" + name, view)) continue;
             if (entry.ReadString("PID") != wanted) continue;
-            if (std::optional<std::string> version = entry.ReadString("Version")) return Utf8ToUtf16(*version);
+            if (std::optional<std::string> version = entry.ReadString("Version"))
+                return Utf8ToUtf16(*version);
         }
     }
     return {};
@@ -89,7 +91,8 @@ std::optional<uint32_t> GetUserDword(const std::u16string& key, const std::u16st
 
 bool SetUserDword(const std::u16string& key, const std::u16string& name, uint32_t value) {
     RegistryKey user;
-    return user.Create(RegistryHive::kCurrentUser, Utf16ToUtf8(key)) && user.WriteDword(Utf16ToUtf8(name), value);
+    return user.Create(RegistryHive::kCurrentUser, Utf16ToUtf8(key)) &&
+           user.WriteDword(Utf16ToUtf8(name), value);
 }
 
 std::u16string GetIeVersion() {

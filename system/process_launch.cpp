@@ -48,7 +48,9 @@ int RunExe(const std::u16string& path, const std::u16string& parameters, bool sk
     return code;
 }
 
-bool RunHidden(const std::u16string& command_line) { return RunHiddenWithin(command_line, kHiddenLimitMs); }
+bool RunHidden(const std::u16string& command_line) {
+    return RunHiddenWithin(command_line, kHiddenLimitMs);
+}
 
 bool RunHiddenWithin(const std::u16string& command_line, int limit_ms) {
     std::vector<std::string> arguments = ToUtf8(SplitCommandLine(command_line));

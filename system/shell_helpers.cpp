@@ -48,4 +48,6 @@ std::u16string BrowseForFolder(platform::WindowHandle owner, const std::u16strin
     return Utf8ToUtf16(platform::BrowseForFolder(owner, Utf16ToUtf8(title)));
 }
 
-bool CenterWindow(platform::WindowHandle window) { return platform::CenterWindow(window); }
+bool CenterWindow(platform::WindowHandle window) {
+    return platform::CenterWindow(window);
+}

@@ -13,7 +13,7 @@ constexpr char kProgramFolder[] = "/opt/";
 constexpr char kSharedDataFolder[] = "/var/lib/";
 constexpr char kDefaultBrand[] = "Kelvarosoft";
 
-const char* const kAdminOnlyFolders[] = {"/bin/", "/boot/", "/etc/",  "/lib/", "/lib32/",
+const char* const kAdminOnlyFolders[] = {"/bin/",   "/boot/",   "/etc/", "/lib/",  "/lib32/",
                                          "/lib64/", "/libx32/", "/opt/", "/sbin/", "/usr/"};
 
 std::string WithSlash(std::string folder) {
@@ -29,15 +29,22 @@ std::string ExecutableFolder() {
 
 }  // namespace
 
-std::u16string GetTempFolder() { return Utf8ToUtf16(platform::GetTempFolder()); }
+std::u16string GetTempFolder() {
+    return Utf8ToUtf16(platform::GetTempFolder());
+}
 
-ProgramFilesFolders GetProgramFilesFolders() { return {Utf8ToUtf16(kProgramFolder), Utf8ToUtf16(kProgramFolder)}; }
+ProgramFilesFolders GetProgramFilesFolders() {
+    return {Utf8ToUtf16(kProgramFolder), Utf8ToUtf16(kProgramFolder)};
+}
 
 std::u16string GetBrandFolder(const std::u16string& brand, BrandFolderBase base) {
     switch (base) {
-        case BrandFolderBase::kPublicDocuments: return GetBrandFolder(brand, GetSharedDataFolder());
-        case BrandFolderBase::kTemp: return GetBrandFolder(brand, GetTempFolder());
-        case BrandFolderBase::kExecutable: return GetBrandFolder(brand, GetExecutableFolder());
+        case BrandFolderBase::kPublicDocuments:
+            return GetBrandFolder(brand, GetSharedDataFolder());
+        case BrandFolderBase::kTemp:
+            return GetBrandFolder(brand, GetTempFolder());
+        case BrandFolderBase::kExecutable:
+            return GetBrandFolder(brand, GetExecutableFolder());
     }
     return {};
 }
@@ -50,9 +57,13 @@ std::u16string GetBrandFolder(const std::u16string& brand, const std::u16string&
     return Utf8ToUtf16(folder);
 }
 
-std::u16string GetSharedDataFolder() { return Utf8ToUtf16(kSharedDataFolder); }
+std::u16string GetSharedDataFolder() {
+    return Utf8ToUtf16(kSharedDataFolder);
+}
 
-std::u16string GetExecutableFolder() { return Utf8ToUtf16(ExecutableFolder()); }
+std::u16string GetExecutableFolder() {
+    return Utf8ToUtf16(ExecutableFolder());
+}
 
 std::u16string GetDesktopUserLocalAppData() {
     std::optional<platform::DesktopUser> user = platform::FindDesktopUser();
@@ -76,7 +87,9 @@ bool IsFolderWritable(const std::u16string& folder) {
     return true;
 }
 
-uint64_t GetFreeDiskBytes(const std::u16string& folder) { return platform::GetFreeDiskBytes(Utf16ToUtf8(folder)); }
+uint64_t GetFreeDiskBytes(const std::u16string& folder) {
+    return platform::GetFreeDiskBytes(Utf16ToUtf8(folder));
+}
 
 std::vector<std::u16string> GetFixedDrives() {
     std::vector<std::u16string> drives;
@@ -88,11 +101,15 @@ std::u16string GetDriveRoot(const std::u16string& path) {
     return Utf8ToUtf16(platform::GetDriveRoot(Utf16ToUtf8(path)));
 }
 
-std::u16string GetModulePath() { return Utf8ToUtf16(platform::GetExecutablePath()); }
+std::u16string GetModulePath() {
+    return Utf8ToUtf16(platform::GetExecutablePath());
+}
 
 std::u16string GetModuleFileName() {
     std::u16string path = GetModulePath();
     return path.substr(path.rfind(u'/') + 1);
 }
 
-std::u16string GetModuleVersion() { return GetFileVersionText(GetModulePath()).value_or(std::u16string()); }
+std::u16string GetModuleVersion() {
+    return GetFileVersionText(GetModulePath()).value_or(std::u16string());
+}

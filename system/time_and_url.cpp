@@ -10,8 +10,8 @@ std::u16string GetTimestampText() {
     platform::LocalTime now;
     if (!platform::GetLocalTime(now)) return {};
     char text[32];
-    std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d", now.year, now.month, now.day, now.hour, now.minute,
-                  now.second);
+    std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d", now.year, now.month, now.day, now.hour,
+                  now.minute, now.second);
     return Utf8ToUtf16(text);
 }
 

@@ -9,7 +9,9 @@
 
 namespace {
 
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool IsDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
 
 // One %d at `i`: blanks, a sign, digits (at least one). Out-of-range values stop at INT_MAX / INT_MIN.
 bool ReadNumber(const std::u16string& text, size_t& i, int& value) {
@@ -38,7 +40,8 @@ std::optional<std::u16string> GetFileVersionText(const std::u16string& path) {
     std::optional<platform::FileVersion> version = platform::ReadVersionStamp(Utf16ToUtf8(path));
     if (!version) return std::nullopt;
     char text[32];
-    std::snprintf(text, sizeof text, "%d.%d.%d.%d", (*version)[0], (*version)[1], (*version)[2], (*version)[3]);
+    std::snprintf(text, sizeof text, "%d.%d.%d.%d", (*version)[0], (*version)[1], (*version)[2],
+                  (*version)[3]);
     return Utf8ToUtf16(text);
 }
 
@@ -80,5 +83,6 @@ std::u16string GetOsVersionText() {
     }
     if (parts.empty()) return {};
     parts.resize(3, 0);
-    return Utf8ToUtf16(std::to_string(parts[0]) + "." + std::to_string(parts[1]) + "." + std::to_string(parts[2]));
+    return Utf8ToUtf16(std::to_string(parts[0]) + "." + std::to_string(parts[1]) + "." +
+                       std::to_string(parts[2]));
 }

@@ -11,14 +11,18 @@
 
 namespace {
 
-std::u16string U(const std::string& text) { return Utf8ToUtf16(text); }
+std::u16string U(const std::string& text) {
+    return Utf8ToUtf16(text);
+}
 
 // Three disks under a test folder; the first is the system's.
 class InstallFoldersTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* disk : {"sys/", "data/", "usb/"}) std::filesystem::create_directories(folder_.Path() + disk);
-        places_.fixed_drives = {U(folder_.Path() + "sys/"), U(folder_.Path() + "data/"), U(folder_.Path() + "usb/")};
+        for (const char* disk : {"sys/", "data/", "usb/"})
+            std::filesystem::create_directories(folder_.Path() + disk);
+        places_.fixed_drives = {U(folder_.Path() + "sys/"), U(folder_.Path() + "data/"),
+                                U(folder_.Path() + "usb/")};
         places_.system_drive = places_.fixed_drives[0];
         places_.shared_data = U(folder_.Path() + "shared/");
         places_.executable_folder = U(folder_.Path() + "exe/");
@@ -64,13 +68,15 @@ TEST_F(InstallFoldersTest, UnwritableFoldersGiveWayToTheExecutableThenTheTempora
     places_.executable_folder = u"/proc/";
     test_support::LogCapture second;
     EXPECT_EQ(GetWorkingFolder(u"Kelvarosoft", false, places_), U(folder_.Path() + "temp/Kelvarosoft/"));
-    EXPECT_NE(second.NewText().find("[WARN] get exe folder=[/proc/Kelvarosoft/] failed, err=["), std::string::npos);
+    EXPECT_NE(second.NewText().find("[WARN] get exe folder=[/proc/Kelvarosoft/] failed, err=["),
+              std::string::npos);
     EXPECT_EQ(second.NewText().find("[ERROR]"), std::string::npos);
 
     places_.temp_folder = u"/proc/";
     test_support::LogCapture third;
     EXPECT_EQ(GetWorkingFolder(u"Kelvarosoft", false, places_), u"/proc/Kelvarosoft/");
-    EXPECT_NE(third.NewText().find("[ERROR] get temp folder=[/proc/Kelvarosoft/] failed! err=["), std::string::npos);
+    EXPECT_NE(third.NewText().find("[ERROR] get temp folder=[/proc/Kelvarosoft/] failed! err=["),
+              std::string::npos);
 }
 
 }  // namespace

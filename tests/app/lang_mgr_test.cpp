@@ -28,10 +28,14 @@ TEST_F(LangMgrTest, UserLocalePresetsTheLanguageAndLogsItsRow) {
         const char* user_line;
     };
     const Case cases[] = {
-        {"de_AT.UTF-8", u"Deutsch", "[INFO] InitLangCode set: 6\n", "[INFO] InitLangCode GetUserDefaultLCID: 3079\n"},
-        {"en_US.UTF-8", u"English", "[INFO] InitLangCode set: -1\n", "[INFO] InitLangCode GetUserDefaultLCID: 1033\n"},
-        {"th_TH.UTF-8", u"ไทย", "[INFO] InitLangCode set: 74\n", "[INFO] InitLangCode GetUserDefaultLCID: 1054\n"},
-        {"fr_CA.UTF-8", u"Français", "[INFO] InitLangCode set: 1\n", "[INFO] InitLangCode GetUserDefaultLCID: 3084\n"},
+        {"de_AT.UTF-8", u"Deutsch", "[INFO] InitLangCode set: 6\n",
+         "[INFO] InitLangCode GetUserDefaultLCID: 3079\n"},
+        {"en_US.UTF-8", u"English", "[INFO] InitLangCode set: -1\n",
+         "[INFO] InitLangCode GetUserDefaultLCID: 1033\n"},
+        {"th_TH.UTF-8", u"ไทย", "[INFO] InitLangCode set: 74\n",
+         "[INFO] InitLangCode GetUserDefaultLCID: 1054\n"},
+        {"fr_CA.UTF-8", u"Français", "[INFO] InitLangCode set: 1\n",
+         "[INFO] InitLangCode GetUserDefaultLCID: 3084\n"},
     };
     for (const Case& test : cases) {
         environment_.Set("LANG", test.lang);
@@ -67,12 +71,13 @@ TEST_F(LangMgrTest, CodesMatchDisplayNamesExactly) {
         const char16_t* code;
     };
     const Case cases[] = {
-        {u"English", u"ENG"},  {u"Deutsch", u"DEU"},  {u"Dutch", u"NLD"},          {u"Pусский", u"RUS"},
-        {u"Русский", u"ENG"},  // written with the Cyrillic letter: not in the table
-        {u"deutsch", u"ENG"},  {u"", u"ENG"},         {u"Bahasa Indonesia", u"INA"}, {u"ไทย", u"THA"},
-        {u"हिन्दी", u"INDHI"},
+        {u"English", u"ENG"}, {u"Deutsch", u"DEU"}, {u"Dutch", u"NLD"},
+        {u"Pусский", u"RUS"}, {u"Русский", u"ENG"},  // written with the Cyrillic letter: not in the table
+        {u"deutsch", u"ENG"}, {u"", u"ENG"},        {u"Bahasa Indonesia", u"INA"},
+        {u"ไทย", u"THA"},     {u"हिन्दी", u"INDHI"},
     };
-    for (const Case& test : cases) EXPECT_EQ(LangMgr::GetLanguageCode(test.name), test.code) << Utf16ToUtf8(test.name);
+    for (const Case& test : cases)
+        EXPECT_EQ(LangMgr::GetLanguageCode(test.name), test.code) << Utf16ToUtf8(test.name);
     EXPECT_EQ(LangMgr::GetLanguageTable().front().code, u"ENG");
     EXPECT_EQ(LangMgr::GetLanguageTable().back().code, u"THA");
     EXPECT_EQ(LangMgr::FindLocaleRow(0x0C07), 6);
@@ -97,8 +102,9 @@ TEST_F(LangMgrTest, BrandWordIsReplacedUnlessItIsTheMakersOwn) {
         EXPECT_EQ(languages.GetText(u"main_privacy_tip"), test.tip) << Utf16ToUtf8(test.brand);
     }
     LangMgr acme;
-    ASSERT_TRUE(acme.LoadLangDocument("<Lang><item name=\"x\">Kelvarosoft and Kelvarosoft, not kelvarosoft</item></Lang>",
-                                      u"AcmeKelvarosoft"));
+    ASSERT_TRUE(acme.LoadLangDocument(
+        "<Lang><item name=\"x\">Kelvarosoft and Kelvarosoft, not kelvarosoft</item></Lang>",
+        u"AcmeKelvarosoft"));
     EXPECT_EQ(acme.GetText(u"x"), u"AcmeKelvarosoft and AcmeKelvarosoft, not kelvarosoft");
 }
 
@@ -138,24 +144,96 @@ TEST_F(LangMgrTest, UnusableDocumentsAreRefused) {
 // The document compiled into the program: its 90 keys in their order and the texts the window relies on.
 TEST_F(LangMgrTest, ShippedDocumentHoldsEveryKeyInOrder) {
     const char16_t* const kKeys[] = {
-        u"errmsg_md5", u"errmsg_disk", u"errmsg_connect", u"errmsg_downfailed", u"errmsg_install",
-        u"errmsg_pathnoexist", u"tipmsg_installed", u"tipmsg_licenseaccept", u"tipmsg_close", u"tipmsg_close2",
-        u"tipmsg_webdown", u"TrayMenuTxt", u"TrayIconTip1", u"TrayIconTip2", u"TrayIconTip3", u"SelectFolderTip",
-        u"Btn_Install", u"Btn_Run", u"Btn_Privacy", u"Btn_License", u"Btn_Modify", u"Lbl_InstallFolder",
-        u"Lbl_JoinUserExp", u"Btn_Minimal", u"Btn_Close", u"Lbl_ProgressTip", u"Lbl_selectlang",
-        u"Lbl_offlineInstaller", u"Lbl_CheckWarn", u"Lbl_Check", u"Lbl_Install_Ahb", u"tipmsg_adminpath",
-        u"install_wizard", u"install_failed", u"if_install_failed_tip", u"check_network", u"check_disk", u"retry",
-        u"download_pkg", u"report_contact_tip", u"contact_tip", u"remark_tip", u"get_help", u"send_error_report",
-        u"reported_tip", u"information", u"error", u"warning", u"ok", u"cancel", u"install_error",
-        u"not_enough_disk_space", u"change_install_location", u"downloading_tip", u"installing_tip",
-        u"agree_by_download", u"confirm_stop_download?", u"cannot_stop_install", u"cannot_set_installation_path",
-        u"yes", u"no", u"clean_disk", u"change_dir_or_clean_disk", u"unavailable_dir_tip", u"product_is_running_tip",
-        u"wait_for_time_tip", u"continue_to_install", u"give_up", u"not_support_x86", u"please_input_email",
-        u"please_input_correct_email", u"email_long_than_50", u"email_address", u"redeem_tip",
-        u"redeem_tip_not_again", u"redeem_tip_fail", u"new_download_time_tip", u"new_install_time_tip",
-        u"privacy_wnd_title", u"privacy_wnd_tip", u"privacy_wnd_privacy", u"privacy_wnd_and", u"privacy_wnd_eula",
-        u"privacy_wnd_agree_install", u"privacy_wnd_not_agree", u"main_privacy_tip", u"privacy_wnd_tip_tail",
-        u"main_privacy_tip_tail", u"privacy_spaceinfo", u"privacy_spaceinfo_empty",
+        u"errmsg_md5",
+        u"errmsg_disk",
+        u"errmsg_connect",
+        u"errmsg_downfailed",
+        u"errmsg_install",
+        u"errmsg_pathnoexist",
+        u"tipmsg_installed",
+        u"tipmsg_licenseaccept",
+        u"tipmsg_close",
+        u"tipmsg_close2",
+        u"tipmsg_webdown",
+        u"TrayMenuTxt",
+        u"TrayIconTip1",
+        u"TrayIconTip2",
+        u"TrayIconTip3",
+        u"SelectFolderTip",
+        u"Btn_Install",
+        u"Btn_Run",
+        u"Btn_Privacy",
+        u"Btn_License",
+        u"Btn_Modify",
+        u"Lbl_InstallFolder",
+        u"Lbl_JoinUserExp",
+        u"Btn_Minimal",
+        u"Btn_Close",
+        u"Lbl_ProgressTip",
+        u"Lbl_selectlang",
+        u"Lbl_offlineInstaller",
+        u"Lbl_CheckWarn",
+        u"Lbl_Check",
+        u"Lbl_Install_Ahb",
+        u"tipmsg_adminpath",
+        u"install_wizard",
+        u"install_failed",
+        u"if_install_failed_tip",
+        u"check_network",
+        u"check_disk",
+        u"retry",
+        u"download_pkg",
+        u"report_contact_tip",
+        u"contact_tip",
+        u"remark_tip",
+        u"get_help",
+        u"send_error_report",
+        u"reported_tip",
+        u"information",
+        u"error",
+        u"warning",
+        u"ok",
+        u"cancel",
+        u"install_error",
+        u"not_enough_disk_space",
+        u"change_install_location",
+        u"downloading_tip",
+        u"installing_tip",
+        u"agree_by_download",
+        u"confirm_stop_download?",
+        u"cannot_stop_install",
+        u"cannot_set_installation_path",
+        u"yes",
+        u"no",
+        u"clean_disk",
+        u"change_dir_or_clean_disk",
+        u"unavailable_dir_tip",
+        u"product_is_running_tip",
+        u"wait_for_time_tip",
+        u"continue_to_install",
+        u"give_up",
+        u"not_support_x86",
+        u"please_input_email",
+        u"please_input_correct_email",
+        u"email_long_than_50",
+        u"email_address",
+        u"redeem_tip",
+        u"redeem_tip_not_again",
+        u"redeem_tip_fail",
+        u"new_download_time_tip",
+        u"new_install_time_tip",
+        u"privacy_wnd_title",
+        u"privacy_wnd_tip",
+        u"privacy_wnd_privacy",
+        u"privacy_wnd_and",
+        u"privacy_wnd_eula",
+        u"privacy_wnd_agree_install",
+        u"privacy_wnd_not_agree",
+        u"main_privacy_tip",
+        u"privacy_wnd_tip_tail",
+        u"main_privacy_tip_tail",
+        u"privacy_spaceinfo",
+        u"privacy_spaceinfo_empty",
     };
     static_assert(std::size(kKeys) == 90);
     CXmlDocument document;

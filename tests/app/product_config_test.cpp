@@ -16,12 +16,16 @@ using platform::RegistryHive;
 using platform::RegistryKey;
 using platform::RegistryView;
 
-std::u16string U(const std::string& text) { return Utf8ToUtf16(text); }
+std::u16string U(const std::string& text) {
+    return Utf8ToUtf16(text);
+}
 
 // Records what the statistics record is told, in order.
 class RecordedStatistics : public IConfigStatistics {
 public:
-    void SetStatisticsBase(const std::u16string& base) override { calls.push_back("base " + Utf16ToUtf8(base)); }
+    void SetStatisticsBase(const std::u16string& base) override {
+        calls.push_back("base " + Utf16ToUtf8(base));
+    }
     void SetTaskSelected(int32_t id, bool mandatory) override {
         calls.push_back("task " + std::to_string(id) + (mandatory ? " mandatory" : " optional"));
     }
@@ -63,8 +67,8 @@ protected:
     }
 
     const ProductConfig& Load(const std::string& children) {
-        EXPECT_TRUE(IxoMgr::Instance().LoadLocalXmlDocument("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Product>" +
-                                                            children + "</Product>"));
+        EXPECT_TRUE(IxoMgr::Instance().LoadLocalXmlDocument(
+            "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Product>" + children + "</Product>"));
         return IxoMgr::Instance().GetProductConfig();
     }
 
@@ -87,7 +91,8 @@ TEST_F(ProductConfigTest, EmptyProductTakesEveryDefault) {
     EXPECT_TRUE(config.Dependents.empty());
     EXPECT_EQ(config.ClipboardValue, u"");
     std::string log = capture_.NewText();
-    EXPECT_NE(log.find("[INFO] config folder=[" + folder_.Path() + "shared/Kelvarosoft/]."), std::string::npos)
+    EXPECT_NE(log.find("[INFO] config folder=[" + folder_.Path() + "shared/Kelvarosoft/]."),
+              std::string::npos)
         << log;
 }
 
@@ -120,7 +125,8 @@ TEST_F(ProductConfigTest, ValuesAreTakenAsTheyStandAndTheFirstOccurrenceWins) {
     EXPECT_EQ(config.InstallTime, u" 100 ");
     EXPECT_EQ(config.Url_Jump, u"https://a.test/x?a=1&b=2;https://b.test/");
     EXPECT_EQ(config.Languages, u"Deutsch,English");
-    EXPECT_EQ(IxoMgr::Instance().GetRunConfigPath(), U(folder_.Path() + "shared/Kelvarosoft/IXO_DOWNTASK_5120.xml"));
+    EXPECT_EQ(IxoMgr::Instance().GetRunConfigPath(),
+              U(folder_.Path() + "shared/Kelvarosoft/IXO_DOWNTASK_5120.xml"));
 }
 
 TEST_F(ProductConfigTest, ServerHostEndsWithASlash) {
@@ -146,8 +152,10 @@ TEST_F(ProductConfigTest, ArchitectureGroupsAreReadOnlyWhereTheyApply) {
         bool is_64bit, is_arm64;
         const char16_t *x64, *arm64;
     };
-    const Case cases[] = {
-        {false, false, u"", u""}, {false, true, u"", u""}, {true, false, u"x64", u""}, {true, true, u"x64", u"arm64"}};
+    const Case cases[] = {{false, false, u"", u""},
+                          {false, true, u"", u""},
+                          {true, false, u"x64", u""},
+                          {true, true, u"x64", u"arm64"}};
     for (const Case& test : cases) {
         IxoMgr::Instance().SetArchitectureForTesting(test.is_64bit, test.is_arm64);
         const ProductConfig& config = Load(groups);
@@ -179,14 +187,16 @@ TEST_F(ProductConfigTest, DependentsNeedAnIdAndAnAddressAndAreMandatoryByDefault
     EXPECT_EQ(config.Dependents[2].ProductID, u"104");
     std::string log = capture_.NewText();
     for (const char* pid : {"101", "102", "", "10819", "104"}) {
-        EXPECT_NE(log.find("[INFO] LoadLocalXml, dependent.item pid=[" + std::string(pid) + "]."), std::string::npos)
+        EXPECT_NE(log.find("[INFO] LoadLocalXml, dependent.item pid=[" + std::string(pid) + "]."),
+                  std::string::npos)
             << pid;
     }
     std::vector<std::string> tasks;
     for (const std::string& call : statistics_.calls) {
         if (call.compare(0, 5, "task ") == 0) tasks.push_back(call);
     }
-    EXPECT_EQ(tasks, (std::vector<std::string>{"task 101 mandatory", "task 10819 optional", "task 104 optional"}));
+    EXPECT_EQ(tasks,
+              (std::vector<std::string>{"task 101 mandatory", "task 10819 optional", "task 104 optional"}));
 }
 
 TEST_F(ProductConfigTest, ClipboardValueMustStartWithTheKeyword) {
@@ -228,8 +238,9 @@ TEST_F(ProductConfigTest, StatisticsLearnTheProductAndTheSeriesIsPosted) {
     RegistryKey record;
     ASSERT_TRUE(record.Create(RegistryHive::kLocalMachine, "Software\\IxrCX", RegistryView::k32Bit));
     record.WriteString("", "first");
-    Load("<ProductBrand>Kelvarosoft</ProductBrand><ProductID>5120</ProductID><Channel>web</Channel>"
-         "<SceneCode>spring</SceneCode>");
+    Load(
+        "<ProductBrand>Kelvarosoft</ProductBrand><ProductID>5120</ProductID><Channel>web</Channel>"
+        "<SceneCode>spring</SceneCode>");
     std::string sign = Utf16ToUtf8(GetClientSign(u"Kelvarosoft"));
     ASSERT_FALSE(sign.empty());
     std::vector<std::string> expected = {"base " + GetDeploymentProfile().statistics_base,
@@ -247,7 +258,8 @@ TEST_F(ProductConfigTest, WithoutTheStatisticsRecordNothingIsSentButTheMachineIs
     Load("<ProductBrand>Kelvarosoft</ProductBrand><ProductID>5120</ProductID><Channel>web</Channel>");
     EXPECT_TRUE(statistics_.calls.empty());
     RegistryKey signature;
-    ASSERT_TRUE(signature.Open(RegistryHive::kLocalMachine, "Software\\Kelvarosoft\\IXR", RegistryView::k32Bit));
+    ASSERT_TRUE(
+        signature.Open(RegistryHive::kLocalMachine, "Software\\Kelvarosoft\\IXR", RegistryView::k32Bit));
     EXPECT_FALSE(signature.ReadString("ClientSign").value_or("").empty());
 }
 
@@ -268,7 +280,8 @@ TEST_F(ProductConfigTest, InstallParentPrefersTheConfiguredFolder) {
     const Case cases[] = {
         {"<CustomInstallPath>/data/apps/</CustomInstallPath>", u"/data/apps/"},
         {"<CustomInstallPath>%LocalAppData%</CustomInstallPath>", U(folder_.Path() + "home/.local/share/")},
-        {"<CustomInstallPath>Q:\\Apps</CustomInstallPath>", u"/srv/apps/"},  // not a path here: the installation's
+        {"<CustomInstallPath>Q:\\Apps</CustomInstallPath>",
+         u"/srv/apps/"},  // not a path here: the installation's
         {"", u"/srv/apps/"},
     };
     for (const Case& test : cases) {

@@ -13,7 +13,9 @@ namespace {
 
 using test_support::TempFolder;
 
-std::u16string U(const std::string& text) { return Utf8ToUtf16(text); }
+std::u16string U(const std::string& text) {
+    return Utf8ToUtf16(text);
+}
 
 TEST(RunConfigFileTest, WrittenInItsFixedFormAndReadBack) {
     TempFolder folder;
@@ -43,9 +45,10 @@ TEST(RunConfigFileTest, WrittenInItsFixedFormAndReadBack) {
 
 TEST(RunConfigFileTest, ReadingIgnoresOrderAndOtherElementsAndKeepsWhatIsMissing) {
     TempFolder folder;
-    std::string path = folder.Write("run.xml",
-                                    "<?xml version=\"1.0\"?><config><Extra>x</Extra><SelectLang>Deutsch</SelectLang>"
-                                    "<Status>01</Status><SelectLang>English</SelectLang></config>");
+    std::string path =
+        folder.Write("run.xml",
+                     "<?xml version=\"1.0\"?><config><Extra>x</Extra><SelectLang>Deutsch</SelectLang>"
+                     "<Status>01</Status><SelectLang>English</SelectLang></config>");
     RunConfig read;
     read.JoinExp = u"1";
     ASSERT_TRUE(ReadRunConfigFile(U(path), read));
@@ -74,7 +77,7 @@ TEST(RunConfigFileTest, UnreadableFilesLeaveTheRecordAlone) {
 
 TEST(RunConfigFileTest, ResumeStatusIsTheNumberOne) {
     const std::pair<const char16_t*, bool> kCases[] = {
-        {u"1", true},  {u"01", true},  {u" 1", true},  {u"+1", true}, {u"1abc", true}, {u"", false},
+        {u"1", true},  {u"01", true},  {u" 1", true},  {u"+1", true},  {u"1abc", true}, {u"", false},
         {u"0", false}, {u"10", false}, {u"-1", false}, {u"x1", false}, {u"11", false},
     };
     for (auto [status, resume] : kCases) EXPECT_EQ(IsResumeStatus(status), resume) << Utf16ToUtf8(status);

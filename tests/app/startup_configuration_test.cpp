@@ -1,9 +1,8 @@
 // Start-up with the real loaders: the installer run as a user starts it, judged by its log, its exit status,
 // the registry it leaves and the messages it sends to a running instance.
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -41,7 +40,8 @@ protected:
         argv.insert(argv.end(), options.begin(), options.end());
         return std::make_unique<ChildProcess>(
             argv,
-            std::vector<std::string>{"TMPDIR=" + folder_.Path(), "XDG_RUNTIME_DIR=" + runtime_, "LANG=" + lang},
+            std::vector<std::string>{"TMPDIR=" + folder_.Path(), "XDG_RUNTIME_DIR=" + runtime_,
+                                     "LANG=" + lang},
             std::vector<std::string>{"DISPLAY", "WAYLAND_DISPLAY", "LC_ALL", "LC_MESSAGES"});
     }
 
@@ -128,7 +128,8 @@ TEST_F(StartupConfigurationTest, SecondStartBringsTheRunningWindowForward) {
     ASSERT_TRUE(wait_for(4));
     // A fork copy has its own instance name and never touches a window.
     platform::SingleInstanceLock fork_held;
-    ASSERT_EQ(fork_held.Acquire("Kelvarosoft Mendrake_ixo_fork"), platform::SingleInstanceLock::Result::kAcquired);
+    ASSERT_EQ(fork_held.Acquire("Kelvarosoft Mendrake_ixo_fork"),
+              platform::SingleInstanceLock::Result::kAcquired);
     EXPECT_EQ(Start(kInstaller, {"OnlyForkInstallDependent=1"})->Wait(), 255);
 
     std::lock_guard guard(lock);

@@ -25,7 +25,8 @@ TEST(CommandLineSplitTest, ParametersFollowTheQuoteAndBackslashRules) {
         {uR"("open ended)", {u"open ended"}},
     };
     for (const SplitCase& c : cases) {
-        EXPECT_EQ(SplitCommandLineArguments(c.text), c.arguments) << std::string(c.text.begin(), c.text.end());
+        EXPECT_EQ(SplitCommandLineArguments(c.text), c.arguments)
+            << std::string(c.text.begin(), c.text.end());
     }
 }
 

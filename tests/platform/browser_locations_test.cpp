@@ -12,7 +12,8 @@ namespace {
 class BrowserLocationsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        environment_.Set("PATH", "relative/bin:" + root_.Path() + "usr/bin:" + root_.Path() + "usr/local/bin");
+        environment_.Set("PATH",
+                         "relative/bin:" + root_.Path() + "usr/bin:" + root_.Path() + "usr/local/bin");
         platform::SetBrowserRootForTesting(root_.Path());
     }
     void TearDown() override { platform::SetBrowserRootForTesting(""); }

@@ -48,7 +48,8 @@ TEST(ChildProcessTest, PassesArgumentsUnchangedAndStartsInTheWorkingFolder) {
 
 TEST(ChildProcessTest, HiddenProcessWritesToNowhere) {
     test_support::TempFolder folder;
-    platform::ProcessStart start = Shell("x=$(readlink /proc/$$/fd/1); echo \"$x\" > \"$1\"", {folder.Path() + "out"});
+    platform::ProcessStart start =
+        Shell("x=$(readlink /proc/$$/fd/1); echo \"$x\" > \"$1\"", {folder.Path() + "out"});
     start.hidden = true;
     platform::ChildProcess child;
     ASSERT_TRUE(child.Start(start));

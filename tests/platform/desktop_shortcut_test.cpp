@@ -37,18 +37,21 @@ TEST_F(DesktopShortcutTest, ExecLineQuotesWhatTheLauncherWouldSplitOrExpand) {
     }
     std::string entry = platform::FormatDesktopEntry("ixo-setup", "/x", "/opt/back\\slash");
     EXPECT_EQ(entry,
-              "[Desktop Entry]\nType=Application\nName=ixo-setup\nExec=/x\nPath=/opt/back\\\\slash\nTerminal=false\n");
+              "[Desktop "
+              "Entry]\nType=Application\nName=ixo-setup\nExec=/x\nPath=/opt/back\\\\slash\nTerminal=false\n");
 }
 
 TEST_F(DesktopShortcutTest, CreateAndRemoveOnTheDesktop) {
     std::filesystem::create_directory(home_.Path() + "Desktop");
     std::string shortcut = home_.Path() + "Desktop/ixo-setup.desktop";
     ASSERT_TRUE(platform::CreateDesktopShortcut("ixo-setup", "/opt/ixo/ixo-setup", "/opt/ixo"));
-    EXPECT_EQ(platform::ReadFile(shortcut), platform::FormatDesktopEntry("ixo-setup", "/opt/ixo/ixo-setup", "/opt/ixo"));
+    EXPECT_EQ(platform::ReadFile(shortcut),
+              platform::FormatDesktopEntry("ixo-setup", "/opt/ixo/ixo-setup", "/opt/ixo"));
     EXPECT_EQ(std::filesystem::status(shortcut).permissions(), std::filesystem::perms(0755));
     // A second creation replaces the first.
     ASSERT_TRUE(platform::CreateDesktopShortcut("ixo-setup", "/opt/new/ixo-setup", "/opt/new"));
-    EXPECT_EQ(platform::ReadFile(shortcut), platform::FormatDesktopEntry("ixo-setup", "/opt/new/ixo-setup", "/opt/new"));
+    EXPECT_EQ(platform::ReadFile(shortcut),
+              platform::FormatDesktopEntry("ixo-setup", "/opt/new/ixo-setup", "/opt/new"));
 
     EXPECT_EQ(platform::RemoveDesktopShortcut("ixo-setup"), platform::ShortcutRemoval::kRemoved);
     EXPECT_FALSE(platform::FileExists(shortcut));

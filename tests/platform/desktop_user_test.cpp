@@ -44,7 +44,8 @@ TEST_F(DesktopUserTest, DesktopFolderFollowsUserDirs) {
     platform::DesktopUser me = *platform::FindDesktopUser();
     EXPECT_EQ(platform::GetUserDesktopFolder(me), home_.Path() + "Desktop/");
 
-    home_.Write(".config/user-dirs.dirs", "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n");
+    home_.Write(".config/user-dirs.dirs",
+                "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n");
     EXPECT_EQ(platform::GetUserDesktopFolder(me), home_.Path() + "Schreibtisch/");
 
     test_support::TempFolder config;

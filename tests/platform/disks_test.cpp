@@ -16,7 +16,9 @@ const char kMounts[] =
     "tmpfs /tmp tmpfs rw 0 0\n"
     "broken line\n";
 
-bool FromSd(const platform::MountEntry& mount) { return mount.source.compare(0, 7, "/dev/sd") == 0; }
+bool FromSd(const platform::MountEntry& mount) {
+    return mount.source.compare(0, 7, "/dev/sd") == 0;
+}
 
 TEST(DisksTest, MountTableDecodesEscapedNames) {
     std::vector<platform::MountEntry> mounts = platform::ParseMountTable(kMounts);
@@ -41,11 +43,18 @@ TEST(DisksTest, DriveRootIsTheLongestMountOnAComponentBoundary) {
         const char* root;
     };
     const Case cases[] = {
-        {"/home2/user/x", "/home2/"}, {"/home/user", "/home/"},         {"/home", "/home/"},
-        {"/homeX/a", "/"},            {"/home/../home2/a", "/home2/"},  {"/media/usb disk/f", "/media/usb disk/"},
-        {"/opt/ixo/", "/"},           {"/tmp//x/./y", "/tmp/"},         {"/../home", "/home/"},
+        {"/home2/user/x", "/home2/"},
+        {"/home/user", "/home/"},
+        {"/home", "/home/"},
+        {"/homeX/a", "/"},
+        {"/home/../home2/a", "/home2/"},
+        {"/media/usb disk/f", "/media/usb disk/"},
+        {"/opt/ixo/", "/"},
+        {"/tmp//x/./y", "/tmp/"},
+        {"/../home", "/home/"},
     };
-    for (const Case& test : cases) EXPECT_EQ(platform::DriveRootOf(mounts, test.path), test.root) << test.path;
+    for (const Case& test : cases)
+        EXPECT_EQ(platform::DriveRootOf(mounts, test.path), test.root) << test.path;
 }
 
 TEST(DisksTest, NormalizePathAppliesDotsToTheText) {
@@ -53,7 +62,8 @@ TEST(DisksTest, NormalizePathAppliesDotsToTheText) {
         const char* path;
         const char* normal;
     };
-    const Case cases[] = {{"/a/./b/../c//", "/a/c/"}, {"/a/b", "/a/b"}, {"/..", "/"}, {"/", "/"}, {"//x/", "/x/"}};
+    const Case cases[] = {
+        {"/a/./b/../c//", "/a/c/"}, {"/a/b", "/a/b"}, {"/..", "/"}, {"/", "/"}, {"//x/", "/x/"}};
     for (const Case& test : cases) EXPECT_EQ(platform::NormalizePath(test.path), test.normal) << test.path;
 }
 

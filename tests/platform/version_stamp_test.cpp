@@ -44,7 +44,8 @@ TEST(VersionStampTest, StampedScriptStillRuns) {
 }
 
 TEST(VersionStampTest, TheBuildStampsTheInstaller) {
-    std::optional<platform::FileVersion> version = platform::ReadVersionStamp(IXO_BINARY_DIR "/bin/ixo-setup");
+    std::optional<platform::FileVersion> version =
+        platform::ReadVersionStamp(IXO_BINARY_DIR "/bin/ixo-setup");
     ASSERT_TRUE(version);
     EXPECT_EQ(*version, (platform::FileVersion{IXO_VERSION_MAJOR, IXO_VERSION_MINOR, IXO_VERSION_PATCH,
                                                IXO_VERSION_TWEAK}));

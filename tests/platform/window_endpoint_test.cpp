@@ -30,7 +30,8 @@ protected:
     void SetUp() override { environment_.Set("XDG_RUNTIME_DIR", runtime_.Path()); }
 
     // Creates `window` whose messages are appended to received_ on the loop thread.
-    bool CreateCollector(platform::WindowEndpoint& window, const std::string& class_name, const std::string& title) {
+    bool CreateCollector(platform::WindowEndpoint& window, const std::string& class_name,
+                         const std::string& title) {
         return window.Create(
             class_name, title, [this](std::function<void()> task) { loop_.PostTask(std::move(task)); },
             [this](const WindowMessage& message) {
@@ -80,7 +81,7 @@ TEST_F(WindowEndpointTest, RegisteredWindowIsFoundByClassAndTitleUntilDestroyed)
     EXPECT_GT(handle, 0);
     EXPECT_TRUE(platform::IsWindow(handle));
     EXPECT_EQ(platform::FindWindow("IXO", "Kelvarosoft Mendrake"), handle);
-    EXPECT_EQ(platform::FindWindow("IXO", "Kelvarosoft"), 0);      // the title must match whole
+    EXPECT_EQ(platform::FindWindow("IXO", "Kelvarosoft"), 0);           // the title must match whole
     EXPECT_EQ(platform::FindWindow("ixo", "Kelvarosoft Mendrake"), 0);  // and exactly
 
     ASSERT_TRUE(window.SetTitle("Other\ntitle"));
@@ -110,7 +111,8 @@ TEST_F(WindowEndpointTest, MessagesArriveInOrderOnTheLoopThread) {
     ASSERT_TRUE(CreateCollector(window, "IXO", "order"));
     constexpr int kCount = 200;
     std::thread sender([&] {
-        for (int i = 0; i < kCount; ++i) ASSERT_TRUE(platform::PostWindowMessage(window.Handle(), 1135, i, -i));
+        for (int i = 0; i < kCount; ++i)
+            ASSERT_TRUE(platform::PostWindowMessage(window.Handle(), 1135, i, -i));
     });
     ASSERT_TRUE(RunUntil([&] { return received_.size() == size_t(kCount); }));
     sender.join();
@@ -214,11 +216,10 @@ TEST_F(WindowEndpointTest, PostToolReportsUsageAndMissingWindows) {
         int status;
     };
     const Case cases[] = {
-        {{"12345", "1135", "50", "0"}, 1},      // no such window
-        {{"0", "1135", "50", "0"}, 2},          // 0 is no handle
-        {{"abc", "1135", "50", "0"}, 2},
-        {{"12345", "1135", "50"}, 2},
-        {{"0x3039", "-1", "50", "0"}, 2},       // message ids are unsigned
+        {{"12345", "1135", "50", "0"}, 1},  // no such window
+        {{"0", "1135", "50", "0"}, 2},      // 0 is no handle
+        {{"abc", "1135", "50", "0"}, 2},   {{"12345", "1135", "50"}, 2},
+        {{"0x3039", "-1", "50", "0"}, 2},  // message ids are unsigned
     };
     for (const Case& test : cases) {
         platform::ChildProcess post;
@@ -268,7 +269,7 @@ TEST(WindowDatagramTest, MalformedDatagramsAreRejected) {
         return bad;
     };
     const std::string bad_cases[] = {
-        good.substr(0, 31),             // shorter than the header
+        good.substr(0, 31),               // shorter than the header
         good.substr(0, good.size() - 1),  // payload shorter than announced
         good + "xy",                      // longer than announced
         with(0, 'X'),                     // wrong magic

@@ -10,8 +10,7 @@ TEST(WindowPlacementTest, CentredPositionOrNothingWhenTheWindowIsLarger) {
         std::optional<std::pair<int, int>> position;
     };
     const Case cases[] = {
-        {1280, 1024, 600, 400, std::pair{340, 312}},
-        {1280, 1024, 1280, 1024, std::pair{0, 0}},
+        {1280, 1024, 600, 400, std::pair{340, 312}}, {1280, 1024, 1280, 1024, std::pair{0, 0}},
         {1281, 1025, 600, 400, std::pair{340, 312}},  // halves are cut
         {1280, 300, 600, 400, std::nullopt},          // taller than the screen
         {500, 1024, 600, 400, std::nullopt},

@@ -31,7 +31,8 @@ protected:
 
     void InstallFramework2() {
         RegistryKey policy;
-        ASSERT_TRUE(policy.Create(RegistryHive::kLocalMachine, std::string(kFramework) + "\\policy\\v2.0.50727"));
+        ASSERT_TRUE(
+            policy.Create(RegistryHive::kLocalMachine, std::string(kFramework) + "\\policy\\v2.0.50727"));
         RegistryKey framework;
         ASSERT_TRUE(framework.Create(RegistryHive::kLocalMachine, kFramework));
         framework.WriteString("InstallRoot", "/opt/dotnet/");
@@ -54,8 +55,14 @@ void ExpectPresence(const std::vector<VersionCase>& cases) {
 TEST_F(DotNetCheckTest, Version4OnlyMeetsFourWithALowerMinor) {
     Install("v4\\Full", 1, "4.8.04084");
     Install("v4\\Client", 1, "4.8.04084");
-    ExpectPresence({{u"4.6", true}, {u"4.8", true}, {u"4.9", false}, {u"3.5", false}, {u"2.0", false},
-                    {u"5.0", false}, {u"1.1", false}, {u"", false}});
+    ExpectPresence({{u"4.6", true},
+                    {u"4.8", true},
+                    {u"4.9", false},
+                    {u"3.5", false},
+                    {u"2.0", false},
+                    {u"5.0", false},
+                    {u"1.1", false},
+                    {u"", false}});
 }
 
 TEST_F(DotNetCheckTest, OlderFamiliesMeetTheirOwnAndEarlierMajors) {
@@ -87,8 +94,8 @@ TEST_F(DotNetCheckTest, ProbeRunsWithDialogsOffAndRestoresTheSetting) {
 
     // The checker reads the setting while it runs, through the registry tool.
     std::string seen = root_.Path() + "seen";
-    std::string command = "\"" IXO_BINARY_DIR "/bin/ixo-reg\" --root '" + Registry() + "' get HKLM '" + kFramework +
-                          "' NoGuiFromShim > '" + seen + "'";
+    std::string command = "\"" IXO_BINARY_DIR "/bin/ixo-reg\" --root '" + Registry() + "' get HKLM '" +
+                          kFramework + "' NoGuiFromShim > '" + seen + "'";
     std::u16string checker = u"/bin/sh -c \"" + Utf8ToUtf16(command) + u"\"";
     EXPECT_TRUE(RunDotNetProbe(checker));
     EXPECT_EQ(platform::ReadFile(seen).value_or(""), "1\n");

@@ -96,7 +96,8 @@ TEST_F(InstalledProductsTest, UserNumbersAndBrowserVersion) {
     ASSERT_TRUE(SetUserDword(u"Software\\Kelvarosoft\\IXO", u"Shown", 3));
     EXPECT_EQ(GetUserDword(u"Software\\Kelvarosoft\\IXO", u"Shown"), 3u);
     RegistryKey machine;
-    EXPECT_FALSE(machine.Open(RegistryHive::kLocalMachine, "Software\\Kelvarosoft\\IXO"));  // the user's hive only
+    EXPECT_FALSE(
+        machine.Open(RegistryHive::kLocalMachine, "Software\\Kelvarosoft\\IXO"));  // the user's hive only
 
     EXPECT_EQ(GetIeVersion(), u"-");
     Key("Software\\Microsoft\\Internet Explorer", RegistryView::k32Bit).WriteString("Version", "11.0");

@@ -5,32 +5,39 @@
 #include <filesystem>
 
 #include "formats/utf_conversion.h"
-#include "platform/read_only_hold.h"
 #include "platform/file_system.h"
-#include "tests/support/temp_folder.h"
+#include "platform/read_only_hold.h"
 #include "tests/support/log_capture.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
-std::string ReadWholeFile(const std::string& path) { return platform::ReadFile(path).value_or(""); }
+std::string ReadWholeFile(const std::string& path) {
+    return platform::ReadFile(path).value_or("");
+}
 
 using test_support::TempFolder;
 
-std::u16string U(const std::string& text) { return Utf8ToUtf16(text); }
+std::u16string U(const std::string& text) {
+    return Utf8ToUtf16(text);
+}
 
 TEST(RunExeTest, PassesTheSplitParametersAndReturnsTheExitCode) {
     TempFolder folder;
     // Arrives without the execute permission, as a download does.
-    std::string installer = folder.Write("setup.sh",
-                                           "#!/bin/sh\nprintf '%s|' \"$@\" > \"$(dirname \"$0\")/args\"\nexit 5\n");
+    std::string installer =
+        folder.Write("setup.sh", "#!/bin/sh\nprintf '%s|' \"$@\" > \"$(dirname \"$0\")/args\"\nexit 5\n");
     std::filesystem::permissions(installer, std::filesystem::perms(0644));
     test_support::LogCapture capture;
     EXPECT_EQ(RunExe(U(installer), u"/S /LANG=DEU /DIR=\"/opt/Kelvarosoft/My App/\" /IXOWIN=42", false), 5);
-    EXPECT_EQ(ReadWholeFile(folder.Path() + "args"), "/S|/LANG=DEU|/DIR=/opt/Kelvarosoft/My App/|/IXOWIN=42|");
+    EXPECT_EQ(ReadWholeFile(folder.Path() + "args"),
+              "/S|/LANG=DEU|/DIR=/opt/Kelvarosoft/My App/|/IXOWIN=42|");
     std::string log = capture.NewText();
-    EXPECT_NE(log.find("[INFO] RunExe: \n path=[" + installer +
-                       "] \n param=[/S /LANG=DEU /DIR=\"/opt/Kelvarosoft/My App/\" /IXOWIN=42] \n hide=[0], block=[1]."),
-              std::string::npos)
+    EXPECT_NE(
+        log.find(
+            "[INFO] RunExe: \n path=[" + installer +
+            "] \n param=[/S /LANG=DEU /DIR=\"/opt/Kelvarosoft/My App/\" /IXOWIN=42] \n hide=[0], block=[1]."),
+        std::string::npos)
         << log;
     EXPECT_NE(log.find("[INFO] RunExe ret=[5]."), std::string::npos) << log;
 }
@@ -39,10 +46,10 @@ TEST(RunExeTest, HoldsThePackageWhileTheInstallerRunsUnlessAskedNotTo) {
     TempFolder folder;
     std::string marker = folder.Path() + "held";
     // The installer itself reports whether its own package is held by someone.
-    std::string installer = folder.Write(
-        "setup.sh",
-        "#!/bin/sh\ninode=$(stat -c %i \"$0\")\ngrep -q \":$inode \" /proc/locks && echo yes > \"$1\" || echo no > "
-        "\"$1\"\n");
+    std::string installer = folder.Write("setup.sh",
+                                         "#!/bin/sh\ninode=$(stat -c %i \"$0\")\ngrep -q \":$inode \" "
+                                         "/proc/locks && echo yes > \"$1\" || echo no > "
+                                         "\"$1\"\n");
     std::filesystem::permissions(installer, std::filesystem::perms(0755));
     EXPECT_EQ(RunExe(U(installer), U(marker), false), 0);
     EXPECT_EQ(ReadWholeFile(marker), "yes\n");

@@ -10,14 +10,16 @@
 
 #include "formats/utf_conversion.h"
 #include "platform/browser_locations.h"
-#include "platform/window_endpoint.h"
 #include "platform/file_system.h"
-#include "tests/support/temp_folder.h"
+#include "platform/window_endpoint.h"
 #include "tests/support/scoped_environment.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
-std::string ReadWholeFile(const std::string& path) { return platform::ReadFile(path).value_or(""); }
+std::string ReadWholeFile(const std::string& path) {
+    return platform::ReadFile(path).value_or("");
+}
 
 using test_support::TempFolder;
 

@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "formats/utf_conversion.h"
-#include "tests/support/temp_folder.h"
 #include "tests/support/scoped_environment.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -18,13 +18,24 @@ TEST(SystemFoldersTest, AdminOnlyPathsAreTheSystemAndProgramFolders) {
         bool admin_only;
     };
     const Case cases[] = {
-        {u"/opt/Kelvarosoft/", true},   {u"/opt", true},           {u"/usr/local/bin", true},
-        {u"/etc/x", true},              {u"/lib64/", true},        {u"/boot/efi", true},
-        {u"/home/user/opt/x", false},   {u"/optional/x", false},   {u"/var/lib/Kelvarosoft/", false},
-        {u"/tmp/../usr/share", true},   {u"/usr/../home/u", false}, {u"//opt//x", true},
-        {u"opt/x", false},              {u"", false},              {u"/", false},
+        {u"/opt/Kelvarosoft/", true},
+        {u"/opt", true},
+        {u"/usr/local/bin", true},
+        {u"/etc/x", true},
+        {u"/lib64/", true},
+        {u"/boot/efi", true},
+        {u"/home/user/opt/x", false},
+        {u"/optional/x", false},
+        {u"/var/lib/Kelvarosoft/", false},
+        {u"/tmp/../usr/share", true},
+        {u"/usr/../home/u", false},
+        {u"//opt//x", true},
+        {u"opt/x", false},
+        {u"", false},
+        {u"/", false},
     };
-    for (const Case& test : cases) EXPECT_EQ(IsAdminOnlyPath(test.path), test.admin_only) << Utf16ToUtf8(test.path);
+    for (const Case& test : cases)
+        EXPECT_EQ(IsAdminOnlyPath(test.path), test.admin_only) << Utf16ToUtf8(test.path);
 }
 
 TEST(SystemFoldersTest, WritableFolderIsProbedAndLeftClean) {
@@ -48,7 +59,8 @@ TEST(SystemFoldersTest, BrandFolderIsCreatedUnderItsBase) {
     EXPECT_EQ(GetBrandFolder(u"Acme", BrandFolderBase::kPublicDocuments), u"/var/lib/Acme/");
     std::error_code ignored;
     std::filesystem::remove("/var/lib/Acme", ignored);
-    EXPECT_EQ(GetBrandFolder(u"Acme", BrandFolderBase::kExecutable), Utf8ToUtf16(IXO_BINARY_DIR "/tests/Acme/"));
+    EXPECT_EQ(GetBrandFolder(u"Acme", BrandFolderBase::kExecutable),
+              Utf8ToUtf16(IXO_BINARY_DIR "/tests/Acme/"));
     std::filesystem::remove(IXO_BINARY_DIR "/tests/Acme", ignored);
 }
 

@@ -10,7 +10,8 @@
 namespace {
 
 TEST(TimeAndUrlTest, TimestampParameterJoinsWithQuestionMarkOrAmpersand) {
-    EXPECT_EQ(AddTimestampParam(u"https://x.test/page.html", 1700000000), u"https://x.test/page.html?_t=1700000000");
+    EXPECT_EQ(AddTimestampParam(u"https://x.test/page.html", 1700000000),
+              u"https://x.test/page.html?_t=1700000000");
     EXPECT_EQ(AddTimestampParam(u"https://x.test/page.html?a=1", 5), u"https://x.test/page.html?a=1&_t=5");
     int64_t before = int64_t(std::time(nullptr));
     std::string stamped = Utf16ToUtf8(AddTimestampParam(u"p"));
@@ -27,9 +28,10 @@ TEST(TimeAndUrlTest, HttpUrlNeedsTheSchemeAndSomethingAfterIt) {
         bool valid;
     };
     const Case cases[] = {
-        {u"http://a", true},       {u"http://", false},       {u"https://", false},   {u"https://a", true},
-        {u"  http://a  ", true},   {u"\thttps://x\t", true},  {u"ftp://a.b", false},  {u"HTTP://a", false},
-        {u"", false},              {u"   ", false},           {u"x http://a", false}, {u"https:/a.b", false},
+        {u"http://a", true},   {u"http://", false},     {u"https://", false},
+        {u"https://a", true},  {u"  http://a  ", true}, {u"\thttps://x\t", true},
+        {u"ftp://a.b", false}, {u"HTTP://a", false},    {u"", false},
+        {u"   ", false},       {u"x http://a", false},  {u"https:/a.b", false},
     };
     for (const Case& test : cases) EXPECT_EQ(IsHttpUrl(test.text), test.valid) << Utf16ToUtf8(test.text);
 }

@@ -17,12 +17,13 @@ TEST(VersionTextTest, CompareVersionsPadsAndComparesNumbers) {
         int result;
     };
     const Case cases[] = {
-        {u"1.2", u"1.2.0.0", 0},   {u"1.10", u"1.9", 1},     {u"1.9", u"1.10", -1},   {u"5.1.0.3", u"5.1.0.3", 0},
-        {u"2", u"1.99.99.99", 1},  {u"", u"0.0.0.0", 0},     {u"", u"0.0.0.1", -1},   {u"1.2.3.4.5", u"1.2.3.4", 0},
-        {u"1.x", u"1.0", 0},       {u"-1", u"0", -1},        {u" 3. 4", u"3.4", 0},   {u"3 .4", u"3.0", 0},
+        {u"1.2", u"1.2.0.0", 0},  {u"1.10", u"1.9", 1}, {u"1.9", u"1.10", -1}, {u"5.1.0.3", u"5.1.0.3", 0},
+        {u"2", u"1.99.99.99", 1}, {u"", u"0.0.0.0", 0}, {u"", u"0.0.0.1", -1}, {u"1.2.3.4.5", u"1.2.3.4", 0},
+        {u"1.x", u"1.0", 0},      {u"-1", u"0", -1},    {u" 3. 4", u"3.4", 0}, {u"3 .4", u"3.0", 0},
     };
     for (const Case& test : cases) {
-        EXPECT_EQ(CompareVersions(test.a, test.b), test.result) << Utf16ToUtf8(test.a) << " vs " << Utf16ToUtf8(test.b);
+        EXPECT_EQ(CompareVersions(test.a, test.b), test.result)
+            << Utf16ToUtf8(test.a) << " vs " << Utf16ToUtf8(test.b);
     }
 }
 

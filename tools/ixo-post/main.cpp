@@ -46,13 +46,14 @@ int main(int argc, char* argv[]) {
     if (argc != 5 && argc != 6) return Usage();
     int64_t handle = 0, message = 0, wparam = 0, lparam = 0;
     if (!ParseNumber(argv[1], handle) || !ParseNumber(argv[2], message) || !ParseNumber(argv[3], wparam) ||
-        !ParseNumber(argv[4], lparam) || handle <= 0 || handle > INT32_MAX || message < 0 || message > UINT32_MAX) {
+        !ParseNumber(argv[4], lparam) || handle <= 0 || handle > INT32_MAX || message < 0 ||
+        message > UINT32_MAX) {
         return Usage();
     }
-    bool posted = argc == 6 ? platform::PostWindowData(platform::WindowHandle(handle), uint32_t(message), wparam,
-                                                       Utf8ToUtf16(argv[5]))
-                            : platform::PostWindowMessage(platform::WindowHandle(handle), uint32_t(message), wparam,
-                                                          lparam);
+    bool posted = argc == 6 ? platform::PostWindowData(platform::WindowHandle(handle), uint32_t(message),
+                                                       wparam, Utf8ToUtf16(argv[5]))
+                            : platform::PostWindowMessage(platform::WindowHandle(handle), uint32_t(message),
+                                                          wparam, lparam);
     if (!posted) {
         std::fprintf(stderr, "ixo-post: window %s did not take the message\n", argv[1]);
         return 1;
