@@ -3,9 +3,9 @@
 #include <cstdio>
 
 #include "platform/local_time.h"
+#include "platform/locale_id.h"
 #include "platform/machine.h"
 #include "platform/system_version.h"
-#include "platform/user_locale.h"
 
 namespace analytics {
 
@@ -13,7 +13,7 @@ OsProperties ReadOsProperties() {
     OsProperties os;
     os.os_type = platform::GetOsTypeName();
     os.os_version = MajorMinorVersion(platform::GetKernelRelease());
-    os.os_bits = platform::IsMachine64Bit(platform::GetMachineName()) ? 64 : 32;
+    os.os_bits = platform::IsSystem64Bit() ? 64 : 32;
     os.os_language = platform::LanguageOfLocale(platform::GetUserLocaleName());
     os.os_zone = platform::GetTimeZoneBiasMinutes() / -60;  // truncated: +5:30 is 5
     return os;

@@ -8,7 +8,7 @@
 
 #include "downloader/http_request.h"
 #include "formats/utf_conversion.h"
-#include "platform/machine.h"
+#include "platform/system_version.h"
 #include "system/deployment_profile.h"
 #include "system/md5.h"
 #include "system/simple_log.h"

@@ -1,19 +1,12 @@
-// The machine the program runs on: the stand-in for the native processor architecture and the name of the
-// operating system family.
+// The processor architecture of the machine, as the choice of installer packages sees it.
 #pragma once
-
-#include <string>
 
 namespace platform {
 
-// The kernel's name for the hardware, such as "x86_64" or "aarch64"; empty when it cannot be read.
-std::string GetMachineName();
+// A 64-bit system (x86_64, aarch64 and the other 64-bit machines the kernel reports).
+bool IsSystem64Bit();
 
-// True when the machine name is that of a 64-bit processor (x86_64, aarch64, ia64, and the other 64-bit
-// names the kernel uses).
-bool IsMachine64Bit(const std::string& machine_name);
-
-// The operating-system family as the program reports it: "linux" here.
-std::string GetOsTypeName();
+// A 64-bit ARM machine (aarch64).
+bool IsNativeArm64();
 
 }  // namespace platform

@@ -1,27 +1,29 @@
 #include <sys/utsname.h>
 
+#include <string>
+
 #include "platform/machine.h"
 
 namespace platform {
+namespace {
 
-std::string GetMachineName() {
+std::string MachineName() {
     utsname names{};
-    if (uname(&names) != 0) return {};
-    return names.machine;
+    return uname(&names) == 0 ? names.machine : "";
 }
 
-bool IsMachine64Bit(const std::string& machine_name) {
-    static const char* const k64BitNames[] = {"x86_64",  "aarch64", "aarch64_be",  "arm64",
-                                              "ia64",    "ppc64",   "ppc64le",     "s390x",
-                                              "riscv64", "mips64",  "loongarch64", "sparc64"};
-    for (const char* name : k64BitNames) {
-        if (machine_name == name) return true;
-    }
-    return false;
+}  // namespace
+
+bool IsSystem64Bit() {
+    std::string machine = MachineName();
+    return machine == "x86_64" || machine == "aarch64" || machine == "arm64" || machine == "ppc64" ||
+           machine == "ppc64le" || machine == "s390x" || machine == "riscv64" || machine == "loongarch64" ||
+           machine == "mips64" || machine == "sparc64";
 }
 
-std::string GetOsTypeName() {
-    return "linux";
+bool IsNativeArm64() {
+    std::string machine = MachineName();
+    return machine == "aarch64" || machine == "arm64";
 }
 
 }  // namespace platform

@@ -8,4 +8,7 @@ namespace platform {
 // The kernel's release text, such as "6.1.0-18-amd64"; empty when it cannot be read.
 std::string GetKernelRelease();
 
+// The operating-system family as the program reports it: "linux" here.
+std::string GetOsTypeName();
+
 }  // namespace platform

@@ -1,6 +1,6 @@
-#include "platform/system_version.h"
-
 #include <sys/utsname.h>
+
+#include "platform/system_version.h"
 
 namespace platform {
 
@@ -8,6 +8,10 @@ std::string GetKernelRelease() {
     utsname names{};
     if (uname(&names) != 0) return {};
     return names.release;
+}
+
+std::string GetOsTypeName() {
+    return "linux";
 }
 
 }  // namespace platform

@@ -11,6 +11,13 @@ struct DeploymentProfile {
     // store.
     std::string ca_bundle;
 
+    // The statistics service's base address (ends in "/"): the product configuration's ServerHost when that
+    // names none.
+    std::string statistics_base;
+
+    // The licence page used when the product configuration's Url_License is missing or empty.
+    std::string license_page;
+
     // The analytics collector, primary and alternate origin ("https://host", no port, no trailing slash); the
     // collector listens on port 8106 of both.
     std::string analytics_collector_base;

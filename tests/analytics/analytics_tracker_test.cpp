@@ -180,7 +180,7 @@ TEST_F(AnalyticsTrackerTest, EveryEventCarriesTheCommonProperties) {
                                {"tid", "UA-Ixo-Web"},
                                {"ostype", "linux"},
                                {"os_version", analytics::MajorMinorVersion(platform::GetKernelRelease())},
-                               {"osbit", platform::IsMachine64Bit(platform::GetMachineName()) ? 64 : 32},
+                               {"osbit", platform::IsSystem64Bit() ? 64 : 32},
                                {"oslang", "de"},
                                {"oszone", 5},
                                {"downloader_ver", "1.0.0.1"},
