@@ -54,7 +54,7 @@ TEST(LocaleIdTest, UserLocaleTakesTheFirstNonEmptyVariable) {
 
 TEST(LocaleIdTest, LanguageIsTheLocaleNameBeforeItsTerritory) {
     const std::pair<const char*, const char*> cases[] = {
-        {"de_AT.UTF-8", "de"}, {"pt-BR", "pt"}, {"fr", "fr"},  {"ru@cyrillic", "ru"},
+        {"de_AT.UTF-8", "de"}, {"pt-BR", "pt"}, {"fr", "fr"}, {"ru@cyrillic", "ru"},
         {"C.UTF-8", "en"},     {"POSIX", "en"}, {"", "en"},
     };
     for (const auto& [name, language] : cases) EXPECT_EQ(platform::LanguageOfLocale(name), language) << name;
