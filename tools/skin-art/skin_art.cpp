@@ -272,12 +272,12 @@ void Hero(cairo_t* cr, double top, double height, double width) {
 }
 
 void TitleStrip(cairo_t* cr, double width) {
-    cairo_rectangle(cr, 0, 0, width, 40);
+    cairo_rectangle(cr, 0, 0, width, 32);
     Source(cr, kWhite);
     cairo_fill(cr);
-    Mark(cr, 16, 10, 20);
-    Text(cr, "Mendrake", "DejaVu Sans Bold 13px", 44, 20, kGlyphDark);
-    cairo_rectangle(cr, 0, 39, width, 1);
+    Mark(cr, 12, 7, 18);
+    Text(cr, "Mendrake", "DejaVu Sans Bold 12px", 37, 16, kGlyphDark);
+    cairo_rectangle(cr, 0, 31, width, 1);
     Source(cr, Hex(0xE8EAED));
     cairo_fill(cr);
 }
@@ -384,7 +384,7 @@ int main(int argc, char* argv[]) {
 
     // The download page's picture under the banner web page: title strip and hero with the product.
     ok &= Write("banner.png", 600, 338, [](cairo_t* cr) {
-        Hero(cr, 40, 298, 600);
+        Hero(cr, 32, 306, 600);
         TitleStrip(cr, 600);
         Mark(cr, 268, 104, 64);
         Text(cr, "Mendrake", "DejaVu Sans Bold 30px", 300, 206, kWhite, true);
@@ -394,7 +394,7 @@ int main(int argc, char* argv[]) {
     ok &= Write("background.png", 600, 400, [](cairo_t* cr) {
         Source(cr, kWhite);
         cairo_paint(cr);
-        Hero(cr, 40, 196, 600);
+        Hero(cr, 32, 204, 600);
         TitleStrip(cr, 600);
         Mark(cr, 272, 74, 56);
         Text(cr, "Mendrake", "DejaVu Sans Bold 28px", 300, 166, kWhite, true);
