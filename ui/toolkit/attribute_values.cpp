@@ -14,7 +14,7 @@ std::u16string_view Trim(std::u16string_view text) {
 std::optional<std::vector<int>> ParseIntList(std::u16string_view text, size_t count) {
     std::vector<int> values;
     size_t start = 0;
-    while (values.size() < count) {
+    while (true) {
         size_t comma = text.find(u',', start);
         std::u16string_view part = text.substr(start, comma == std::u16string_view::npos ? text.size() - start
                                                                                          : comma - start);
@@ -22,6 +22,7 @@ std::optional<std::vector<int>> ParseIntList(std::u16string_view text, size_t co
         if (!value) return std::nullopt;
         values.push_back(*value);
         if (comma == std::u16string_view::npos) break;
+        if (values.size() == count) return std::nullopt;  // more numbers than asked for
         start = comma + 1;
     }
     if (values.size() != count) return std::nullopt;
