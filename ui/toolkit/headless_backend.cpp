@@ -115,7 +115,8 @@ void CHeadlessNativeWindow::HideDropDown() {
 void CHeadlessNativeWindow::MouseMove(CPoint point) {
     if (dragging_) {
         // Same as the GTK back end: the window follows the pointer while the button is held.
-        Move({drag_origin_.x + point.x - drag_start_.x, drag_origin_.y + point.y - drag_start_.y});
+        CPoint screen{position_.x + point.x, position_.y + point.y};
+        Move({drag_origin_.x + screen.x - drag_start_.x, drag_origin_.y + screen.y - drag_start_.y});
         return;
     }
     events_->OnNativeMouseMove(point);
@@ -164,6 +165,25 @@ CHeadlessTextEntry* CHeadlessNativeWindow::FindTextEntry(const CEdit* edit) cons
     return nullptr;
 }
 
+std::vector<uint32_t> CHeadlessNativeWindow::RenderPixels() {
+    std::vector<uint32_t> pixels;
+    if (size_.cx <= 0 || size_.cy <= 0) return pixels;
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size_.cx, size_.cy);
+    cairo_t* cr = cairo_create(surface);
+    events_->OnNativePaint(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(surface);
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    int stride = cairo_image_surface_get_stride(surface);
+    pixels.reserve(static_cast<size_t>(size_.cx) * size_.cy);
+    for (int y = 0; y < size_.cy; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride);
+        pixels.insert(pixels.end(), row, row + size_.cx);
+    }
+    cairo_surface_destroy(surface);
+    return pixels;
+}
+
 bool CHeadlessNativeWindow::RenderToPng(const std::string& path) {
     if (size_.cx <= 0 || size_.cy <= 0) return false;
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size_.cx, size_.cy);
@@ -194,8 +214,18 @@ void CHeadlessTextEntry::SetRect(const CRect& rect, bool visible) {
 
 void CHeadlessTextEntry::SetStyle(const std::string& font, Color, int, bool) { font_ = font; }
 
+const CRect& CHeadlessTextEntry::GetRect() const {
+    edit_->GetPos();
+    return rect_;
+}
+
+bool CHeadlessTextEntry::IsVisible() const {
+    edit_->GetPos();
+    return visible_;
+}
+
 void CHeadlessTextEntry::Focus() {
-    if (!window_ || !visible_) return;
+    if (!window_ || !IsVisible()) return;
     for (CHeadlessTextEntry* other : window_->entries_) {
         if (other != this && other->edit_->IsFocused()) other->edit_->OnNativeFocus(false);
     }
@@ -205,7 +235,7 @@ void CHeadlessTextEntry::Focus() {
 void CHeadlessTextEntry::Blur() { edit_->OnNativeFocus(false); }
 
 bool CHeadlessTextEntry::Type(const std::u16string& text) {
-    if (read_only_ || !enabled_ || !visible_) return false;
+    if (read_only_ || !enabled_ || !IsVisible()) return false;
     Focus();
     text_ = text;
     edit_->OnNativeTextChanged(text);

@@ -92,8 +92,10 @@ public:
     // The text entry of an edit on this window, or null.
     CHeadlessTextEntry* FindTextEntry(const CEdit* edit) const;
 
-    // Paints the window into a PNG file with the toolkit's drawing code; false when it cannot be written.
+    // Paints the window with the toolkit's drawing code: into a PNG file (false when it cannot be written), or
+    // into pixels, 0xAARRGGBB (premultiplied), row by row.
     bool RenderToPng(const std::string& path);
+    std::vector<uint32_t> RenderPixels();
 
 private:
     friend class CHeadlessTextEntry;
@@ -136,8 +138,9 @@ public:
     void Blur();
 
     const std::u16string& GetText() const { return text_; }
-    const CRect& GetRect() const { return rect_; }
-    bool IsVisible() const { return visible_; }
+    // The field's place as of the latest layout (which these bring up to date, as a paint would).
+    const CRect& GetRect() const;
+    bool IsVisible() const;
     bool IsReadOnly() const { return read_only_; }
     bool IsMultiLine() const { return multiline_; }
     const std::string& GetFont() const { return font_; }
