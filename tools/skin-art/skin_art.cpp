@@ -315,8 +315,9 @@ int main(int argc, char* argv[]) {
     Chevron("down.png", true);
     Chevron("up.png", false);
 
-    ok &= Write("folder_bk.png", 32, 32, [](cairo_t* cr) {
-        RoundedRect(cr, 0.5, 0.5, 31, 31, 4);
+    // Two clear rows on top: the frame's layout box starts 2 pixels above the field it frames.
+    ok &= Write("folder_bk.png", 32, 34, [](cairo_t* cr) {
+        RoundedRect(cr, 0.5, 2.5, 31, 31, 3);
         Source(cr, kWhite);
         cairo_fill_preserve(cr);
         Source(cr, kBorder);

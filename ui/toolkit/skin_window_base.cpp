@@ -36,6 +36,7 @@ WindowHandle SkinWindowBase::Create(WindowHandle owner, const std::u16string& wi
     if (!native_) return 0;
     handle_ = RegisterTopLevelWindow(this, GetWindowClassName(), window_name);
     closed_ = false;
+    requested_size_ = {width, height};
     m_pm.SetNativeWindow(native_.get());
     m_pm.SetClientSize({width, height});
     m_pm.AddNotifier(this);
@@ -259,7 +260,7 @@ LRESULT SkinWindowBase::OnCreate(uint32_t, uintptr_t, intptr_t, bool& handled) {
     InitResource();
     if (std::optional<LayoutElement> layout = ReadSkinLayout(GetSkinFile())) {
         m_pm.AttachRoot(BuildControlTree(*layout, m_pm, this));
-        CSize size = native_->GetClientSize();
+        CSize size = requested_size_;
         CSize init = m_pm.GetInitSize();
         if (size.cx <= 0) size.cx = init.cx;
         if (size.cy <= 0) size.cy = init.cy;

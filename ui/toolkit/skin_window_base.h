@@ -148,6 +148,7 @@ private:
     std::unique_ptr<INativeWindow> native_;
     WindowHandle handle_ = 0;
     WindowHandle owner_ = 0;
+    CSize requested_size_;  // of Create; 0 takes the layout's
     std::map<std::u16string, std::function<void(TNotifyUI&)>> notify_map_;
     bool modal_ = false;
     bool closed_ = false;
