@@ -2,25 +2,25 @@
 // on "btn_install" made by a real input event reaches the window as a "click" notification.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
+#include "platform/file_system.h"
 #include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
-bool OnPath(const std::string& program) {
+bool Installed(const std::string& program) {
     for (const char* folder : {"/usr/bin/", "/usr/local/bin/", "/bin/"}) {
-        if (access((std::string(folder) + program).c_str(), X_OK) == 0) return true;
+        if (platform::FileExists(folder + program)) return true;
     }
     return false;
 }
 
 TEST(RealWindowTest, ClickOnInstallMadeByARealInputEventIsReported) {
-    if (!OnPath("xvfb-run") || !OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
-    if (!OnPath("xdotool")) GTEST_SKIP() << "xdotool is not installed";
-    testsupport::TemporaryFolder home;
+    if (!Installed("xvfb-run") || !Installed("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
+    if (!Installed("xdotool")) GTEST_SKIP() << "xdotool is not installed";
+    test_support::TempFolder home;
     std::string output = home.Path() + "preview.out";
-    testsupport::ChildProcess run(
+    test_support::ChildProcess run(
         {"/usr/bin/xvfb-run", "-a", "-s", "-screen 0 1280x1024x24", "/bin/bash",
          IXO_SOURCE_DIR "/tests/ui/click_in_real_window.sh", IXO_BINARY_DIR "/bin/skin-preview", output},
         {"XDG_RUNTIME_DIR=" + home.Path(), "XDG_CACHE_HOME=" + home.Path() + "cache",
@@ -28,7 +28,7 @@ TEST(RealWindowTest, ClickOnInstallMadeByARealInputEventIsReported) {
          "GSETTINGS_BACKEND=memory", "NO_AT_BRIDGE=1"});
     ASSERT_TRUE(run.Started());
     std::optional<int> status = run.Wait(std::chrono::seconds(90));
-    std::string preview = testsupport::ReadWholeFile(output);
+    std::string preview = platform::ReadFile(output).value_or("");
     ASSERT_EQ(status, 0) << run.Output() << "\n--- preview:\n" << preview;
     EXPECT_NE(run.Output().find("geometry 600x400"), std::string::npos);
     EXPECT_NE(preview.find("rect lay_main 0 0 600 400\n"), std::string::npos) << preview;

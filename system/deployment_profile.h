@@ -1,0 +1,15 @@
+// The deployment this build is made for: service settings compiled in from the profile chosen when the tree
+// is configured (resources/<profile>/profile.cmake).
+#pragma once
+
+#include <string>
+
+struct DeploymentProfile {
+    std::string name;  // "loopback" or "shipped"
+
+    // PEM file of the certificate authorities that "https://" servers must be signed by; empty: the system's
+    // store.
+    std::string ca_bundle;
+};
+
+const DeploymentProfile& GetDeploymentProfile();
