@@ -228,5 +228,59 @@ TEST_F(ControlTreeTest, UnknownElementsAreLeftOutUnlessTheFactoryKnowsThem) {
     EXPECT_EQ(manager_.GetFont(3)->size, 14);
 }
 
+TEST_F(ControlTreeTest, TextIsMeasuredInTheFontsOfTheFontTable) {
+    Build(Element(u"Window", {{u"size", u"300,200"}},
+                  {Element(u"Font", {{u"id", u"1"}, {u"name", u"Segoe UI"}, {u"size", u"13"}}),
+                   Element(u"Font", {{u"id", u"3"}, {u"name", u"Segoe UI"}, {u"size", u"13"}, {u"bold", u"true"}}),
+                   Element(u"Font", {{u"id", u"4"}, {u"name", u"Segoe UI"}, {u"size", u"26"}}),
+                   Element(u"Container", {})}));
+    CSize once = manager_.GetTextSize(u"Install now", 1);
+    ASSERT_GT(once.cx, 0);
+    ASSERT_GT(once.cy, 0);
+    CSize twice = manager_.GetTextSize(u"Install nowInstall now", 1);
+    EXPECT_NEAR(twice.cx, 2 * once.cx, 3);
+    EXPECT_EQ(twice.cy, once.cy);
+    EXPECT_GT(manager_.GetTextSize(u"Install now", 3).cx, once.cx);  // bold
+    CSize large = manager_.GetTextSize(u"Install now", 4);
+    EXPECT_GT(large.cx, once.cx * 3 / 2);
+    EXPECT_GT(large.cy, once.cy * 3 / 2);
+    // Wrapped at 100 pixels: no wider than that, several lines high.
+    CSize wrapped = manager_.GetTextSize(u"I have read and agree to the privacy policy and licence agreement", 1, 100);
+    EXPECT_LE(wrapped.cx, 100);
+    EXPECT_GE(wrapped.cy, 3 * once.cy);
+    // A line break doubles the height; markup selects the font of its run.
+    EXPECT_NEAR(manager_.GetTextSize(std::u16string(u"Install") + u'\n' + u"now", 1).cy, 2 * once.cy, 2);
+    EXPECT_EQ(manager_.GetTextSize(u"{f 3}Install now{/f}", 1, 0, true), manager_.GetTextSize(u"Install now", 3));
+    // An id that is not in the table measures in the default font, like a control without a font.
+    EXPECT_EQ(manager_.GetTextSize(u"Install now", 99), manager_.GetTextSize(u"Install now", -1));
+}
+
+TEST_F(ControlTreeTest, PointerOverAButtonWithHandCursorAndTooltip) {
+    InstallHeadlessBackend();
+    CHeadlessBackend backend_for_windows;
+    auto native = backend_for_windows.CreateNativeWindow(nullptr, nullptr, u"t", {0, 0, 300, 200});
+    auto* headless = static_cast<CHeadlessNativeWindow*>(native.get());
+    manager_.SetNativeWindow(headless);
+    Build(Element(u"Window", {{u"size", u"300,200"}},
+                  {Element(u"Container", {},
+                           {Element(u"Button", {{u"name", u"btn_help"},
+                                                {u"float", u"true"},
+                                                {u"pos", u"10,10,110,40"},
+                                                {u"cursor", u"hand"}})})}));
+    auto* help = Find<CButton>(u"btn_help");
+    help->SetToolTip(u"Open the<n>help pages");
+    manager_.OnMouseMove({20, 20});
+    EXPECT_TRUE(help->IsHot());
+    EXPECT_EQ(headless->GetCursor(), CursorKind::kHand);
+    EXPECT_EQ(headless->GetToolTip(), u"Open the\nhelp pages");
+    manager_.OnMouseMove({200, 150});
+    EXPECT_FALSE(help->IsHot());
+    EXPECT_EQ(headless->GetCursor(), CursorKind::kArrow);
+    EXPECT_EQ(headless->GetToolTip(), u"");
+    manager_.DestroyRoot();
+    manager_.SetNativeWindow(nullptr);
+    InstallBackend(nullptr);
+}
+
 }  // namespace
 }  // namespace skinui
