@@ -423,6 +423,49 @@ TEST_F(SkinWindowTest, RenderingDrawsTheBackgroundResourceAndArchiveImages) {
     EXPECT_NEAR(channel(button, 0), 0xE5, 6);
     // Below the hero the page is white.
     EXPECT_EQ(at(20, 390) & 0xFFFFFF, 0xFFFFFFu);
+
+    // Faces follow the state: hot under the pointer, pushed while pressed, disabled; a ticked check box.
+    auto rgb = [&](CPoint p) { return at(p.x, p.y) & 0xFFFFFF; };
+    CHeadlessNativeWindow* native = window.Native();
+    const CPoint face{206, 281};
+    native->MouseMove(face);
+    pixels = native->RenderPixels();
+    EXPECT_EQ(rgb(face), 0x3F7EF0u);  // btn_hot.png
+    native->MouseDown(face);
+    pixels = native->RenderPixels();
+    EXPECT_EQ(rgb(face), 0x1F57C0u);  // btn_pushed.png
+    native->MouseUp(face);
+    native->MouseMove({20, 390});
+    window.Find<CControl>(u"btn_install")->SetEnabled(false);
+    pixels = native->RenderPixels();
+    EXPECT_EQ(rgb(face), 0xA8C1EEu);  // btn_disabled.png
+    const CPoint box{window.CenterOf(u"cbx_agree").x - 4, window.CenterOf(u"cbx_agree").y + 4};  // off the tick
+    EXPECT_EQ(rgb(box), 0xFFFFFFu);  // cbx_normal.png: white inside
+    window.Find<CCheckBox>(u"cbx_agree")->Selected(true);
+    pixels = native->RenderPixels();
+    EXPECT_EQ(rgb(box), 0x2B6DE5u);  // cbx_checked.png
+
+    // Markup: the coloured run is drawn in its colour; the unknown link tag draws nothing of its own.
+    auto* agree = window.Find<CLabel>(u"lbl_agree");
+    agree->SetText(u"{c #ff0000}MMMM{/c}{l}{/l}");
+    pixels = native->RenderPixels();
+    CRect r = agree->GetPos();
+    int red = 0;
+    int other = 0;
+    for (int y = r.top; y < r.bottom; ++y) {
+        for (int x = r.left; x < r.right; ++x) {
+            uint32_t p = at(x, y) & 0xFFFFFF;
+            if (p == 0xFFFFFF) continue;
+            if (((p >> 16) & 0xFF) > 0xC0 && ((p >> 8) & 0xFF) < 0x60 && (p & 0xFF) < 0x60) {
+                ++red;
+            } else if (((p >> 16) & 0xFF) < 0xC0) {
+                ++other;  // not red, not a blend of red into white
+            }
+        }
+    }
+    EXPECT_GT(red, 20);
+    EXPECT_EQ(other, 0);
+    EXPECT_EQ(agree->GetText(), u"{c #ff0000}MMMM{/c}{l}{/l}");
     // The failure page covers the background with its own white.
     window.Find<CControl>(u"lay_before")->SetVisible(false);
     window.Find<CControl>(u"lay_failed")->SetVisible(true);
