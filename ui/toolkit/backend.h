@@ -80,6 +80,8 @@ public:
     // Opaque native pointer for code that hosts its own native widgets (web views): the GtkWidget of the
     // window's fixed container on GTK, null headless.
     virtual void* GetNativeContainer() const = 0;
+    // The top-level native window (a GtkWindow* on GTK), null headless.
+    virtual void* GetNativeTopLevel() const = 0;
     // Writes what the window shows now as a PNG file; false when it cannot.
     virtual bool SaveScreenshot(const std::string& path) = 0;
 };

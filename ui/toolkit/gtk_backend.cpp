@@ -308,6 +308,7 @@ public:
     }
 
     void* GetNativeContainer() const override { return fixed_; }
+    void* GetNativeTopLevel() const override { return window_; }
 
     bool SaveScreenshot(const std::string& path) override {
         GdkWindow* gdk_window = gtk_widget_get_window(window_);

@@ -67,6 +67,7 @@ public:
     void ShowDropDown(CCombo* combo) override { drop_down_ = combo; }
     void HideDropDown() override;
     void* GetNativeContainer() const override { return nullptr; }
+    void* GetNativeTopLevel() const override { return nullptr; }
     bool SaveScreenshot(const std::string& path) override { return RenderToPng(path); }
 
     // --- simulated user input (client coordinates) ---
