@@ -50,15 +50,16 @@ protected:
 };
 
 TEST_F(ControlTreeTest, FloatingPositionsFromPosWidthAndHeight) {
-    Build(Element(u"Window", {{u"size", u"600,400"}},
-                  {Element(u"Container", {{u"name", u"lay_main"}},
-                           {Element(u"Label", {{u"name", u"a"}, {u"float", u"true"}, {u"pos", u"472,374,597,394"}}),
-                            // A right and bottom of 0 leave the extent to width and height.
-                            Element(u"Label", {{u"name", u"b"},
-                                               {u"float", u"true"},
-                                               {u"width", u"130"},
-                                               {u"height", u"20"},
-                                               {u"pos", u"58,403,0,0"}})})}));
+    Build(Element(
+        u"Window", {{u"size", u"600,400"}},
+        {Element(u"Container", {{u"name", u"lay_main"}},
+                 {Element(u"Label", {{u"name", u"a"}, {u"float", u"true"}, {u"pos", u"472,374,597,394"}}),
+                  // A right and bottom of 0 leave the extent to width and height.
+                  Element(u"Label", {{u"name", u"b"},
+                                     {u"float", u"true"},
+                                     {u"width", u"130"},
+                                     {u"height", u"20"},
+                                     {u"pos", u"58,403,0,0"}})})}));
     EXPECT_EQ(Find<CLabel>(u"a")->GetPos(), (CRect{472, 374, 597, 394}));
     EXPECT_EQ(Find<CLabel>(u"b")->GetPos(), (CRect{58, 403, 188, 423}));
     EXPECT_EQ(Find<CContainer>(u"lay_main")->GetPos(), (CRect{0, 0, 600, 400}));
@@ -78,20 +79,21 @@ TEST_F(ControlTreeTest, FloatingPositionsFromPosWidthAndHeight) {
 }
 
 TEST_F(ControlTreeTest, HitTestSkipsMouseTransparentControlsAndHiddenOnes) {
-    Build(Element(u"Window", {{u"size", u"600,400"}},
-                  {Element(u"VerticalLayout", {{u"name", u"lay_main"}},
-                           {Element(u"Container", {{u"name", u"lay_before"}},
-                                    {Element(u"Label", {{u"name", u"lbl_back"},
-                                                        {u"float", u"true"},
-                                                        {u"pos", u"0,0,600,200"},
-                                                        {u"mouse", u"false"}}),
-                                     Element(u"Button", {{u"name", u"btn_install"},
-                                                         {u"float", u"true"},
-                                                         {u"pos", u"200,100,400,150"}}),
-                                     Element(u"Button", {{u"name", u"btn_hidden"},
-                                                         {u"float", u"true"},
-                                                         {u"pos", u"0,300,100,350"},
-                                                         {u"visible", u"false"}})})})}));
+    Build(Element(
+        u"Window", {{u"size", u"600,400"}},
+        {Element(
+            u"VerticalLayout", {{u"name", u"lay_main"}},
+            {Element(u"Container", {{u"name", u"lay_before"}},
+                     {Element(u"Label", {{u"name", u"lbl_back"},
+                                         {u"float", u"true"},
+                                         {u"pos", u"0,0,600,200"},
+                                         {u"mouse", u"false"}}),
+                      Element(u"Button",
+                              {{u"name", u"btn_install"}, {u"float", u"true"}, {u"pos", u"200,100,400,150"}}),
+                      Element(u"Button", {{u"name", u"btn_hidden"},
+                                          {u"float", u"true"},
+                                          {u"pos", u"0,300,100,350"},
+                                          {u"visible", u"false"}})})})}));
     // Over the mouse-transparent label the hit test finds the page behind it.
     EXPECT_EQ(manager_.FindControl(CPoint{20, 20}), manager_.FindControl(u"lay_before"));
     EXPECT_EQ(manager_.FindControl(CPoint{250, 120}), manager_.FindControl(u"btn_install"));
@@ -104,16 +106,16 @@ TEST_F(ControlTreeTest, HitTestSkipsMouseTransparentControlsAndHiddenOnes) {
 }
 
 TEST_F(ControlTreeTest, PressAndReleaseOverAButtonClicksAndAReleaseElsewhereDoesNot) {
-    Build(Element(u"Window", {{u"size", u"300,200"}},
-                  {Element(u"Container", {{u"name", u"lay_main"}},
-                           {Element(u"Button", {{u"name", u"btn_ok"}, {u"float", u"true"}, {u"pos", u"10,10,110,50"}}),
-                            Element(u"CheckBox", {{u"name", u"cbx_agree"},
-                                                  {u"float", u"true"},
-                                                  {u"pos", u"10,60,26,76"}}),
-                            Element(u"Button", {{u"name", u"btn_off"},
-                                                {u"float", u"true"},
-                                                {u"pos", u"10,100,110,140"},
-                                                {u"enabled", u"false"}})})}));
+    Build(Element(
+        u"Window", {{u"size", u"300,200"}},
+        {Element(
+            u"Container", {{u"name", u"lay_main"}},
+            {Element(u"Button", {{u"name", u"btn_ok"}, {u"float", u"true"}, {u"pos", u"10,10,110,50"}}),
+             Element(u"CheckBox", {{u"name", u"cbx_agree"}, {u"float", u"true"}, {u"pos", u"10,60,26,76"}}),
+             Element(u"Button", {{u"name", u"btn_off"},
+                                 {u"float", u"true"},
+                                 {u"pos", u"10,100,110,140"},
+                                 {u"enabled", u"false"}})})}));
     manager_.OnButtonDown({20, 20});
     manager_.OnButtonUp({20, 20});
     manager_.OnButtonDown({20, 20});
@@ -155,7 +157,8 @@ TEST_F(ControlTreeTest, ComboRebuiltKeepsNoStaleSelection) {
     EXPECT_EQ(selected, 1);
     EXPECT_TRUE(combo->GetItemAt(1)->IsSelected());
     EXPECT_EQ(combo->GetText(), u"Deutsch");
-    // Removing an item before the selection keeps the same item selected; removing the selected one clears it.
+    // Removing an item before the selection keeps the same item selected; removing the selected one clears
+    // it.
     ASSERT_TRUE(combo->RemoveAt(0));
     EXPECT_EQ(combo->GetCurSel(), 0);
     EXPECT_EQ(combo->GetText(), u"Deutsch");
@@ -168,10 +171,11 @@ TEST_F(ControlTreeTest, ComboRebuiltKeepsNoStaleSelection) {
 }
 
 TEST_F(ControlTreeTest, ProgressClampsAndTextsKeepTheirLineBreaks) {
-    Build(Element(u"Window", {{u"size", u"300,200"}},
-                  {Element(u"Container", {},
-                           {Element(u"Progress", {{u"name", u"progress_download"}, {u"min", u"0"}, {u"max", u"100"}}),
-                            Element(u"Label", {{u"name", u"lbl"}, {u"text", u"a{\\n}b"}})})}));
+    Build(Element(
+        u"Window", {{u"size", u"300,200"}},
+        {Element(u"Container", {},
+                 {Element(u"Progress", {{u"name", u"progress_download"}, {u"min", u"0"}, {u"max", u"100"}}),
+                  Element(u"Label", {{u"name", u"lbl"}, {u"text", u"a{\\n}b"}})})}));
     CProgress* progress = Find<CProgress>(u"progress_download");
     progress->SetValue(140);
     EXPECT_EQ(progress->GetValue(), 100);
@@ -200,7 +204,8 @@ TEST_F(ControlTreeTest, TimersBoundToControlsFireAndStop) {
     backend->Run([&] { return recorder_.seen.size() >= 3 || std::chrono::steady_clock::now() > deadline; });
     ASSERT_GE(recorder_.seen.size(), 3u);
     for (size_t i = 0; i < recorder_.seen.size(); ++i) {
-        EXPECT_EQ(recorder_.seen[i], (std::pair<std::u16string, std::u16string>{u"timer", u"progress_download"}));
+        EXPECT_EQ(recorder_.seen[i],
+                  (std::pair<std::u16string, std::u16string>{u"timer", u"progress_download"}));
         EXPECT_EQ(recorder_.wparams[i], 1982u);
     }
     // A control that goes takes its timers with it.
@@ -219,7 +224,8 @@ TEST_F(ControlTreeTest, UnknownElementsAreLeftOutUnlessTheFactoryKnowsThem) {
         u"Window", {{u"size", u"300,200"}},
         {Element(u"Font", {{u"id", u"3"}, {u"name", u"Segoe UI"}, {u"size", u"14"}, {u"bold", u"true"}}),
          Element(u"Container", {},
-                 {Element(u"WebBrowserEx", {{u"name", u"web_banner"}}), Element(u"Gadget", {{u"name", u"odd"}})})});
+                 {Element(u"WebBrowserEx", {{u"name", u"web_banner"}}),
+                  Element(u"Gadget", {{u"name", u"odd"}})})});
     manager_.AttachRoot(BuildControlTree(window, manager_, &factory));
     EXPECT_NE(manager_.FindControl(u"web_banner"), nullptr);
     EXPECT_EQ(manager_.FindControl(u"odd"), nullptr);
@@ -229,11 +235,12 @@ TEST_F(ControlTreeTest, UnknownElementsAreLeftOutUnlessTheFactoryKnowsThem) {
 }
 
 TEST_F(ControlTreeTest, TextIsMeasuredInTheFontsOfTheFontTable) {
-    Build(Element(u"Window", {{u"size", u"300,200"}},
-                  {Element(u"Font", {{u"id", u"1"}, {u"name", u"Segoe UI"}, {u"size", u"13"}}),
-                   Element(u"Font", {{u"id", u"3"}, {u"name", u"Segoe UI"}, {u"size", u"13"}, {u"bold", u"true"}}),
-                   Element(u"Font", {{u"id", u"4"}, {u"name", u"Segoe UI"}, {u"size", u"26"}}),
-                   Element(u"Container", {})}));
+    Build(Element(
+        u"Window", {{u"size", u"300,200"}},
+        {Element(u"Font", {{u"id", u"1"}, {u"name", u"Segoe UI"}, {u"size", u"13"}}),
+         Element(u"Font", {{u"id", u"3"}, {u"name", u"Segoe UI"}, {u"size", u"13"}, {u"bold", u"true"}}),
+         Element(u"Font", {{u"id", u"4"}, {u"name", u"Segoe UI"}, {u"size", u"26"}}),
+         Element(u"Container", {})}));
     CSize once = manager_.GetTextSize(u"Install now", 1);
     ASSERT_GT(once.cx, 0);
     ASSERT_GT(once.cy, 0);
@@ -245,12 +252,14 @@ TEST_F(ControlTreeTest, TextIsMeasuredInTheFontsOfTheFontTable) {
     EXPECT_GT(large.cx, once.cx * 3 / 2);
     EXPECT_GT(large.cy, once.cy * 3 / 2);
     // Wrapped at 100 pixels: no wider than that, several lines high.
-    CSize wrapped = manager_.GetTextSize(u"I have read and agree to the privacy policy and licence agreement", 1, 100);
+    CSize wrapped =
+        manager_.GetTextSize(u"I have read and agree to the privacy policy and licence agreement", 1, 100);
     EXPECT_LE(wrapped.cx, 100);
     EXPECT_GE(wrapped.cy, 3 * once.cy);
     // A line break doubles the height; markup selects the font of its run.
     EXPECT_NEAR(manager_.GetTextSize(std::u16string(u"Install") + u'\n' + u"now", 1).cy, 2 * once.cy, 2);
-    EXPECT_EQ(manager_.GetTextSize(u"{f 3}Install now{/f}", 1, 0, true), manager_.GetTextSize(u"Install now", 3));
+    EXPECT_EQ(manager_.GetTextSize(u"{f 3}Install now{/f}", 1, 0, true),
+              manager_.GetTextSize(u"Install now", 3));
     // An id that is not in the table measures in the default font, like a control without a font.
     EXPECT_EQ(manager_.GetTextSize(u"Install now", 99), manager_.GetTextSize(u"Install now", -1));
 }

@@ -1,6 +1,6 @@
 // Windows built from the embedded skin on the headless back end: the layouts carry every control the windows
-// address, user input reaches a window's notification map, modal boxes return their close codes, background areas
-// drag the window, worker threads post to the main loop.
+// address, user input reaches a window's notification map, modal boxes return their close codes, background
+// areas drag the window, worker threads post to the main loop.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -37,8 +37,8 @@ public:
         handled = true;
         CControl* control = m_pm.FindControl(ScreenToClient(PointFromParam(lparam)));
         if (!control) return HTCLIENT;
-        for (const char16_t* name : {u"lay_main", u"lay_caption", u"lay_before", u"lay_downloading", u"lay_after",
-                                     u"lay_failed", u"ExtLayout"}) {
+        for (const char16_t* name : {u"lay_main", u"lay_caption", u"lay_before", u"lay_downloading",
+                                     u"lay_after", u"lay_failed", u"ExtLayout"}) {
             if (control->GetName() == name) return HTCAPTION;
         }
         return HTCLIENT;
@@ -223,8 +223,9 @@ TEST_F(SkinWindowTest, EveryControlTheWindowsUseIsInItsLayout) {
                 // Its place in the skin (pages sit at the window's origin, so these are client pixels).
                 CPoint xy = control->GetFixedXY();
                 EXPECT_TRUE(control->IsFloat());
-                EXPECT_EQ((CRect{xy.x, xy.y, xy.x + control->GetFixedWidth(), xy.y + control->GetFixedHeight()}),
-                          expected.rect);
+                EXPECT_EQ(
+                    (CRect{xy.x, xy.y, xy.x + control->GetFixedWidth(), xy.y + control->GetFixedHeight()}),
+                    expected.rect);
             }
         }
     }
@@ -287,8 +288,10 @@ TEST_F(SkinWindowTest, UserInputReachesTheNotificationMap) {
 TEST_F(SkinWindowTest, FocusOfAnEditIsNotified) {
     TestWindow window(u"ixo_redeembox", u"redeembox.xml");
     std::vector<std::u16string> seen;
-    window.AddNotifyHandler(u"setfocus", [&](TNotifyUI& msg) { seen.push_back(msg.sType + u" " + msg.pSender->GetName()); });
-    window.AddNotifyHandler(u"killfocus", [&](TNotifyUI& msg) { seen.push_back(msg.sType + u" " + msg.pSender->GetName()); });
+    window.AddNotifyHandler(
+        u"setfocus", [&](TNotifyUI& msg) { seen.push_back(msg.sType + u" " + msg.pSender->GetName()); });
+    window.AddNotifyHandler(
+        u"killfocus", [&](TNotifyUI& msg) { seen.push_back(msg.sType + u" " + msg.pSender->GetName()); });
     ASSERT_NE(window.Create(0, u"redeembox", 0, 0, 0, 0), 0u);
     auto* email = window.Find<CEdit>(u"edit_email");
     email->SetTipValue(u"email_address");
@@ -304,7 +307,8 @@ TEST_F(SkinWindowTest, ModalBoxReturnsTheCodeOfTheButtonPressed) {
     TestWindow owner(u"IXO", u"skin.xml");
     ASSERT_NE(owner.Create(0, u"Mendrake", 100, 100, 0, 0), 0u);
     owner.ShowWindow();
-    const std::pair<const char16_t*, int> cases[] = {{u"btn_ok", IDOK}, {u"btn_cancel", IDCANCEL}, {u"btn_close", IDCLOSE}};
+    const std::pair<const char16_t*, int> cases[] = {
+        {u"btn_ok", IDOK}, {u"btn_cancel", IDCANCEL}, {u"btn_close", IDCLOSE}};
     for (const auto& [button, code] : cases) {
         SCOPED_TRACE(Utf16ToUtf8(button));
         TestWindow box(u"ixo_messagebox", u"messagebox.xml");
@@ -363,7 +367,8 @@ TEST_F(SkinWindowTest, WorkerThreadsPostInOrderAndPostsToAGoneWindowAreDropped) 
     ASSERT_NE(handle, 0u);
     std::atomic<int> posted{0};
     std::thread worker([&] {
-        for (int i = 0; i < 200; ++i) posted += window.PostMessage(WM_USER + 111, static_cast<uintptr_t>(i)) ? 1 : 0;
+        for (int i = 0; i < 200; ++i)
+            posted += window.PostMessage(WM_USER + 111, static_cast<uintptr_t>(i)) ? 1 : 0;
         // Control updates of later parts go the same way.
         PostToMainLoop([&window] { window.Find<CProgress>(u"progress_download")->SetValue(42); });
     });
@@ -386,7 +391,8 @@ TEST_F(SkinWindowTest, UnknownTimerIdsAreIgnoredByAWindowThatIdentifiesTimersByS
         TimerWindow() : TestWindow(u"IXO", u"skin.xml") {}
         void Notify(TNotifyUI& msg) override {
             if (msg.sType == u"timer") {
-                if (msg.pSender == m_pm.FindControl(u"progress_download") && msg.wParam == 1982) ++progress_ticks;
+                if (msg.pSender == m_pm.FindControl(u"progress_download") && msg.wParam == 1982)
+                    ++progress_ticks;
                 return;
             }
             TestWindow::Notify(msg);
@@ -397,7 +403,8 @@ TEST_F(SkinWindowTest, UnknownTimerIdsAreIgnoredByAWindowThatIdentifiesTimersByS
     CControl* progress = window.m_pm.FindControl(u"progress_download");
     CControl* run = window.m_pm.FindControl(u"btn_run");
     int unknown_ticks = 0;
-    window.AddNotifyHandler(u"timer", [&](TNotifyUI&) { ++unknown_ticks; });  // not reached: Notify takes timers
+    window.AddNotifyHandler(u"timer",
+                            [&](TNotifyUI&) { ++unknown_ticks; });  // not reached: Notify takes timers
     ASSERT_TRUE(window.m_pm.SetTimer(progress, 1982, 2));
     ASSERT_TRUE(window.m_pm.SetTimer(run, 4242, 1));
     ASSERT_TRUE(window.m_pm.SetTimer(progress, 77, 1));
@@ -439,8 +446,9 @@ TEST_F(SkinWindowTest, RenderingDrawsTheBackgroundResourceAndArchiveImages) {
     window.Find<CControl>(u"btn_install")->SetEnabled(false);
     pixels = native->RenderPixels();
     EXPECT_EQ(rgb(face), 0xA8C1EEu);  // btn_disabled.png
-    const CPoint box{window.CenterOf(u"cbx_agree").x - 4, window.CenterOf(u"cbx_agree").y + 4};  // off the tick
-    EXPECT_EQ(rgb(box), 0xFFFFFFu);  // cbx_normal.png: white inside
+    const CPoint box{window.CenterOf(u"cbx_agree").x - 4,
+                     window.CenterOf(u"cbx_agree").y + 4};  // off the tick
+    EXPECT_EQ(rgb(box), 0xFFFFFFu);                         // cbx_normal.png: white inside
     window.Find<CCheckBox>(u"cbx_agree")->Selected(true);
     pixels = native->RenderPixels();
     EXPECT_EQ(rgb(box), 0x2B6DE5u);  // cbx_checked.png

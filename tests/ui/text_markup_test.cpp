@@ -80,7 +80,8 @@ TEST(AttributeValuesTest, ImageDescriptors) {
     EXPECT_EQ(patch.file, u"folder_bk.png");
     EXPECT_EQ(patch.corner, (CRect{5, 5, 5, 5}));
 
-    ImageDescriptor escaped = ParseImageDescriptor(u"file=&apos;cbx_normal.png&apos; dest=&apos;0,2,16,18&apos;");
+    ImageDescriptor escaped =
+        ParseImageDescriptor(u"file=&apos;cbx_normal.png&apos; dest=&apos;0,2,16,18&apos;");
     EXPECT_EQ(escaped.file, u"cbx_normal.png");
     EXPECT_EQ(escaped.dest, (CRect{0, 2, 16, 18}));
 

@@ -1,7 +1,7 @@
-// Draws the images of the skin: `skin-art OUTPUT_FOLDER` writes every PNG of resources/skin/ (button, check box,
-// caption and folder faces, progress bar, tip balloon, message-box icons, the download banner) plus the main
-// window's background picture (background.png) and the application icon (icon.png). The committed images are this
-// program's output; run it again after changing a colour or a shape.
+// Draws the images of the skin: `skin-art OUTPUT_FOLDER` writes every PNG of resources/skin/ (button, check
+// box, caption and folder faces, progress bar, tip balloon, message-box icons, the download banner) plus the
+// main window's background picture (background.png) and the application icon (icon.png). The committed images
+// are this program's output; run it again after changing a colour or a shape.
 #include <cairo.h>
 #include <pango/pangocairo.h>
 
@@ -32,7 +32,9 @@ const Rgba kWhite = Hex(0xFFFFFF);
 
 std::string g_folder;
 
-void Source(cairo_t* cr, Rgba c) { cairo_set_source_rgba(cr, c.r, c.g, c.b, c.a); }
+void Source(cairo_t* cr, Rgba c) {
+    cairo_set_source_rgba(cr, c.r, c.g, c.b, c.a);
+}
 
 void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r) {
     cairo_new_sub_path(cr);
@@ -55,7 +57,8 @@ bool Write(const std::string& name, int width, int height, const std::function<v
     return ok;
 }
 
-void Text(cairo_t* cr, const char* text, const char* font, double x, double y, Rgba color, bool center = false) {
+void Text(cairo_t* cr, const char* text, const char* font, double x, double y, Rgba color,
+          bool center = false) {
     PangoLayout* layout = pango_cairo_create_layout(cr);
     PangoFontDescription* description = pango_font_description_from_string(font);
     pango_layout_set_font_description(layout, description);
@@ -261,7 +264,9 @@ void Hero(cairo_t* cr, double top, double height, double width) {
     cairo_clip(cr);
     struct Circle {
         double x, y, r, a;
-    } circles[] = {{70, top + height * 0.95, 120, 0.07}, {540, top + 10, 150, 0.08}, {470, top + height, 70, 0.06},
+    } circles[] = {{70, top + height * 0.95, 120, 0.07},
+                   {540, top + 10, 150, 0.08},
+                   {470, top + height, 70, 0.06},
                    {180, top - 20, 60, 0.05}};
     for (const Circle& c : circles) {
         cairo_arc(cr, c.x, c.y, c.r, 0, 2 * M_PI);

@@ -3,8 +3,8 @@
 //   skin-preview [OPTIONS] LAYOUT [CONTROL | -CONTROL ...]
 //
 // CONTROL is made visible (a page shown this way hides the other pages beside it), -CONTROL hidden. Once the
-// window is shown it prints one line "rect NAME LEFT TOP RIGHT BOTTOM" (client pixels) for every visible named
-// control, then one line "TYPE SENDER" for every notification it receives, all on standard output.
+// window is shown it prints one line "rect NAME LEFT TOP RIGHT BOTTOM" (client pixels) for every visible
+// named control, then one line "TYPE SENDER" for every notification it receives, all on standard output.
 //
 // Options:
 //   --set NAME.ATTRIBUTE=VALUE   applies a layout attribute to a control ("btn_run.text=Start now")
@@ -158,7 +158,8 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     if (!LoadSkinFromResource() || !CSkinManager::Instance().GetLayout(options.layout)) {
-        std::fprintf(stderr, "skin-preview: the embedded skin has no layout %s\n", Utf16ToUtf8(options.layout).c_str());
+        std::fprintf(stderr, "skin-preview: the embedded skin has no layout %s\n",
+                     Utf16ToUtf8(options.layout).c_str());
         return 1;
     }
 

@@ -16,8 +16,8 @@ std::optional<std::vector<int>> ParseIntList(std::u16string_view text, size_t co
     size_t start = 0;
     while (true) {
         size_t comma = text.find(u',', start);
-        std::u16string_view part = text.substr(start, comma == std::u16string_view::npos ? text.size() - start
-                                                                                         : comma - start);
+        std::u16string_view part =
+            text.substr(start, comma == std::u16string_view::npos ? text.size() - start : comma - start);
         std::optional<int> value = ParseInt(part);
         if (!value) return std::nullopt;
         values.push_back(*value);
@@ -81,7 +81,9 @@ std::optional<CSize> ParseSize(std::u16string_view text) {
     return CSize{(*values)[0], (*values)[1]};
 }
 
-bool ParseBool(std::u16string_view text) { return Trim(text) == u"true"; }
+bool ParseBool(std::u16string_view text) {
+    return Trim(text) == u"true";
+}
 
 ImageDescriptor ParseImageDescriptor(std::u16string_view raw) {
     std::u16string text(Trim(raw));

@@ -27,8 +27,8 @@ bool ParseBool(std::u16string_view text);
 // One image attribute: a bare file name, or quoted key/value pairs (file, corner, dest, res, restype, fade,
 // source, mask ...; unknown keys are ignored). "&apos;" may stand for the quote.
 struct ImageDescriptor {
-    std::u16string file;      // archive file name; empty when `res` is used
-    int resource_id = 0;      // res='136'
+    std::u16string file;           // archive file name; empty when `res` is used
+    int resource_id = 0;           // res='136'
     std::u16string resource_type;  // restype='PNG'
     std::optional<CRect> corner;   // nine-patch margins that are not stretched
     std::optional<CRect> dest;     // sub-rectangle of the control to draw into

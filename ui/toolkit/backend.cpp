@@ -17,11 +17,17 @@ std::atomic<bool> g_quit_requested{false};
 
 }  // namespace
 
-CBackend* GetBackend() { return Installed().get(); }
+CBackend* GetBackend() {
+    return Installed().get();
+}
 
-void InstallBackend(std::unique_ptr<CBackend> backend) { Installed() = std::move(backend); }
+void InstallBackend(std::unique_ptr<CBackend> backend) {
+    Installed() = std::move(backend);
+}
 
-void InstallHeadlessBackend() { InstallBackend(std::make_unique<CHeadlessBackend>()); }
+void InstallHeadlessBackend() {
+    InstallBackend(std::make_unique<CHeadlessBackend>());
+}
 
 void RunMessageLoop() {
     CBackend* backend = GetBackend();

@@ -63,13 +63,13 @@ public:
     virtual bool IsShown() const = 0;
     virtual void SetClientSize(CSize size) = 0;
     virtual CSize GetClientSize() const = 0;
-    virtual void Move(CPoint screen) = 0;        // top-left corner of the client area
+    virtual void Move(CPoint screen) = 0;  // top-left corner of the client area
     virtual CPoint GetPosition() const = 0;
-    virtual CRect GetWorkArea() const = 0;       // of the monitor that holds the window
+    virtual CRect GetWorkArea() const = 0;  // of the monitor that holds the window
     virtual void SetTopmost(bool topmost) = 0;
     virtual void SetTransparent(bool transparent) = 0;  // the window background may be see-through
     virtual void SetModal(bool modal) = 0;
-    virtual void SetSensitive(bool sensitive) = 0;      // owner windows are insensitive under a modal box
+    virtual void SetSensitive(bool sensitive) = 0;  // owner windows are insensitive under a modal box
     virtual void Invalidate() = 0;
     virtual void SetCursor(CursorKind cursor) = 0;
     virtual void SetToolTip(const std::u16string& text) = 0;  // of the control under the pointer; empty: none
@@ -89,8 +89,10 @@ public:
 class CBackend {
 public:
     virtual ~CBackend() = default;
-    virtual std::unique_ptr<INativeWindow> CreateNativeWindow(INativeWindowEvents* events, INativeWindow* owner,
-                                                              const std::u16string& title, const CRect& rect) = 0;
+    virtual std::unique_ptr<INativeWindow> CreateNativeWindow(INativeWindowEvents* events,
+                                                              INativeWindow* owner,
+                                                              const std::u16string& title,
+                                                              const CRect& rect) = 0;
     // Runs the loop until Quit; nested runs are used for modal windows.
     virtual void Run(const std::function<bool()>& until) = 0;
     // Safe from any thread: the task runs on the main thread, in posting order.

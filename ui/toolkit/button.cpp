@@ -56,28 +56,28 @@ void CButton::DoPaint(CRenderContext& context) {
 
 void CButton::DoEvent(const ControlEvent& event) {
     switch (event.type) {
-    case ControlEventType::kMouseEnter:
-        hot_ = true;
-        break;
-    case ControlEventType::kMouseLeave:
-        hot_ = false;
-        break;
-    case ControlEventType::kButtonDown:
-        pushed_ = enabled_;
-        break;
-    case ControlEventType::kButtonUp: {
-        bool was_pushed = pushed_;
-        pushed_ = false;
-        // A press dragged off the button and released elsewhere is no click.
-        if (was_pushed && rect_.Contains(event.point)) {
-            Invalidate();
-            Activate();
-            return;
+        case ControlEventType::kMouseEnter:
+            hot_ = true;
+            break;
+        case ControlEventType::kMouseLeave:
+            hot_ = false;
+            break;
+        case ControlEventType::kButtonDown:
+            pushed_ = enabled_;
+            break;
+        case ControlEventType::kButtonUp: {
+            bool was_pushed = pushed_;
+            pushed_ = false;
+            // A press dragged off the button and released elsewhere is no click.
+            if (was_pushed && rect_.Contains(event.point)) {
+                Invalidate();
+                Activate();
+                return;
+            }
+            break;
         }
-        break;
-    }
-    case ControlEventType::kMouseMove:
-        return;
+        case ControlEventType::kMouseMove:
+            return;
     }
     Invalidate();
 }

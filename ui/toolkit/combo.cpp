@@ -6,7 +6,9 @@
 
 namespace skinui {
 
-bool CCombo::Add(std::unique_ptr<CListItem> item) { return AddAt(std::move(item), GetCount()); }
+bool CCombo::Add(std::unique_ptr<CListItem> item) {
+    return AddAt(std::move(item), GetCount());
+}
 
 bool CCombo::AddAt(std::unique_ptr<CListItem> item, int index) {
     if (!item || index < 0 || index > GetCount()) return false;
@@ -87,7 +89,8 @@ void CCombo::DoPaint(CRenderContext& context) {
     if (!face.empty()) context.DrawImage(rect_, face);
     std::u16string text = GetText();
     if (text.empty()) return;
-    TextStyle style = MakeTextStyle(enabled_ || disabled_text_color_ == 0 ? text_color_ : disabled_text_color_);
+    TextStyle style =
+        MakeTextStyle(enabled_ || disabled_text_color_ == 0 ? text_color_ : disabled_text_color_);
     context.DrawText(TextRect(), {TextRun{text}}, style);
 }
 

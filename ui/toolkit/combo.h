@@ -1,6 +1,6 @@
-// CCombo: a closed box that shows the selected item's text and opens a drop-down list of CListItem entries when
-// clicked. A choice made by the user in the list raises "itemselect" (wParam the new index, lParam the old one);
-// the program's own SelectItem raises nothing.
+// CCombo: a closed box that shows the selected item's text and opens a drop-down list of CListItem entries
+// when clicked. A choice made by the user in the list raises "itemselect" (wParam the new index, lParam the
+// old one); the program's own SelectItem raises nothing.
 #pragma once
 
 #include <memory>

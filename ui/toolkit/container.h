@@ -1,6 +1,6 @@
 // Containers: CContainer places every non-floating child over its whole area; CVerticalLayout and
-// CHorizontalLayout stack their visible non-floating children (a child with a fixed extent keeps it, the others
-// share the rest). Floating children sit at their fixed x/y from the container's top-left corner.
+// CHorizontalLayout stack their visible non-floating children (a child with a fixed extent keeps it, the
+// others share the rest). Floating children sit at their fixed x/y from the container's top-left corner.
 #pragma once
 
 #include <memory>

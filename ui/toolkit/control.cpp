@@ -150,7 +150,9 @@ void CControl::PaintBackground(CRenderContext& context) {
     if (border_size_ > 0 && border_color_ != 0) context.DrawBorder(rect_, border_size_, border_color_);
 }
 
-void CControl::DoPaint(CRenderContext& context) { PaintBackground(context); }
+void CControl::DoPaint(CRenderContext& context) {
+    PaintBackground(context);
+}
 
 void CControl::DoEvent(const ControlEvent&) {}
 

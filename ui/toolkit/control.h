@@ -1,7 +1,7 @@
 // CControl: the base of every element of a skinned window. A control has a name (unique in its window), a
-// position computed by its parent's layout from its float/pos/width/height attributes, a text, state flags and
-// a background (colour, image, border). Controls belong to their parent container; the window's paint manager
-// knows every control by name and owns the root.
+// position computed by its parent's layout from its float/pos/width/height attributes, a text, state flags
+// and a background (colour, image, border). Controls belong to their parent container; the window's paint
+// manager knows every control by name and owns the root.
 #pragma once
 
 #include <string>

@@ -7,7 +7,9 @@
 
 namespace skinui {
 
-CEdit::CEdit() { text_color_ = 0xFF000000; }
+CEdit::CEdit() {
+    text_color_ = 0xFF000000;
+}
 
 CEdit::~CEdit() = default;
 
@@ -84,8 +86,8 @@ void CEdit::ApplyStyle() {
 
 void CEdit::SyncNativeEntry() {
     if (!entry_) return;
-    CRect area{rect_.left + text_padding_.left, rect_.top + text_padding_.top, rect_.right - text_padding_.right,
-               rect_.bottom - text_padding_.bottom};
+    CRect area{rect_.left + text_padding_.left, rect_.top + text_padding_.top,
+               rect_.right - text_padding_.right, rect_.bottom - text_padding_.bottom};
     entry_->SetRect(area, IsVisible() && !area.IsEmpty());
     entry_->SetToolTip(tooltip_);
 }
@@ -117,12 +119,15 @@ void CEdit::DoPaint(CRenderContext& context) {
         return;
     }
     if (entry_ && entry_->DrawsText()) return;
-    TextStyle style = MakeTextStyle(enabled_ || disabled_text_color_ == 0 ? text_color_ : disabled_text_color_);
+    TextStyle style =
+        MakeTextStyle(enabled_ || disabled_text_color_ == 0 ? text_color_ : disabled_text_color_);
     if (multiline_) style.align = (style.align & kAlignHMask) | kAlignTop, style.wordbreak = true;
     context.DrawText(area, {TextRun{text_}}, style);
 }
 
-CRichEdit::CRichEdit() { multiline_ = true; }
+CRichEdit::CRichEdit() {
+    multiline_ = true;
+}
 
 void CRichEdit::SetAttribute(std::u16string_view name, std::u16string_view value) {
     if (name == u"transparent") {

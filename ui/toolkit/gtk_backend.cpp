@@ -17,8 +17,8 @@ namespace {
 
 std::string ColorCss(Color color) {
     char text[48];
-    std::snprintf(text, sizeof text, "rgba(%u,%u,%u,%.3f)", (color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF,
-                  ((color >> 24) & 0xFF) / 255.0);
+    std::snprintf(text, sizeof text, "rgba(%u,%u,%u,%.3f)", (color >> 16) & 0xFF, (color >> 8) & 0xFF,
+                  color & 0xFF, ((color >> 24) & 0xFF) / 255.0);
     return text;
 }
 
@@ -43,7 +43,7 @@ std::string FontCss(const std::string& font) {
     int size = pango_font_description_get_size(description) / PANGO_SCALE;
     if (size > 0) css += "font-size: " + std::to_string(size) + "px;";
     css += pango_font_description_get_weight(description) >= PANGO_WEIGHT_BOLD ? "font-weight: bold;"
-                                                                                : "font-weight: normal;";
+                                                                               : "font-weight: normal;";
     pango_font_description_free(description);
     return css;
 }
@@ -54,7 +54,8 @@ class CGtkNativeWindow;
 
 class CGtkTextEntry : public INativeTextEntry {
 public:
-    CGtkTextEntry(GtkWidget* fixed, CEdit* edit, bool multiline) : fixed_(fixed), edit_(edit), multiline_(multiline) {
+    CGtkTextEntry(GtkWidget* fixed, CEdit* edit, bool multiline)
+        : fixed_(fixed), edit_(edit), multiline_(multiline) {
         if (multiline_) {
             widget_ = gtk_text_view_new();
             gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(widget_), GTK_WRAP_WORD_CHAR);
@@ -73,7 +74,8 @@ public:
 
     ~CGtkTextEntry() override {
         g_signal_handlers_disconnect_by_data(widget_, this);
-        if (multiline_) g_signal_handlers_disconnect_by_data(gtk_text_view_get_buffer(GTK_TEXT_VIEW(widget_)), this);
+        if (multiline_)
+            g_signal_handlers_disconnect_by_data(gtk_text_view_get_buffer(GTK_TEXT_VIEW(widget_)), this);
         gtk_widget_destroy(widget_);
     }
 
@@ -113,9 +115,10 @@ public:
     void SetStyle(const std::string& font, Color text_color, int align, bool) override {
         int horizontal = align & kAlignHMask;
         if (multiline_) {
-            gtk_text_view_set_justification(GTK_TEXT_VIEW(widget_), horizontal == kAlignCenter  ? GTK_JUSTIFY_CENTER
-                                                                     : horizontal == kAlignRight ? GTK_JUSTIFY_RIGHT
-                                                                                                 : GTK_JUSTIFY_LEFT);
+            gtk_text_view_set_justification(GTK_TEXT_VIEW(widget_),
+                                            horizontal == kAlignCenter  ? GTK_JUSTIFY_CENTER
+                                            : horizontal == kAlignRight ? GTK_JUSTIFY_RIGHT
+                                                                        : GTK_JUSTIFY_LEFT);
         } else {
             gtk_entry_set_alignment(GTK_ENTRY(widget_), horizontal == kAlignCenter  ? 0.5f
                                                         : horizontal == kAlignRight ? 1.0f
@@ -125,7 +128,8 @@ public:
         std::string body = FontCss(font) + "color: " + ColorCss(text_color) +
                            "; background: transparent; background-color: transparent; border: none; "
                            "box-shadow: none; padding: 0; margin: 0; min-height: 0; outline: none;";
-        SetWidgetCss(widget_, multiline_ ? "textview, textview text { " + body + " }" : "entry { " + body + " }");
+        SetWidgetCss(widget_,
+                     multiline_ ? "textview, textview text { " + body + " }" : "entry { " + body + " }");
     }
 
     void SetToolTip(const std::u16string& text) override {
@@ -200,8 +204,8 @@ public:
         fixed_ = gtk_fixed_new();
         gtk_container_add(GTK_CONTAINER(window_), fixed_);
         area_ = gtk_drawing_area_new();
-        gtk_widget_add_events(area_, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK |
-                                         GDK_LEAVE_NOTIFY_MASK | GDK_SCROLL_MASK);
+        gtk_widget_add_events(area_, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
+                                         GDK_POINTER_MOTION_MASK | GDK_LEAVE_NOTIFY_MASK | GDK_SCROLL_MASK);
         gtk_fixed_put(GTK_FIXED(fixed_), area_, 0, 0);
         ApplySize();
 
@@ -272,7 +276,8 @@ public:
         if (!transparent || gtk_widget_get_realized(window_)) return;
         GdkScreen* screen = gtk_widget_get_screen(window_);
         // Without a compositor there is no see-through; the window then shows its painted background.
-        if (GdkVisual* visual = gdk_screen_get_rgba_visual(screen); visual && gdk_screen_is_composited(screen)) {
+        if (GdkVisual* visual = gdk_screen_get_rgba_visual(screen);
+            visual && gdk_screen_is_composited(screen)) {
             gtk_widget_set_visual(window_, visual);
             transparent_ = true;
         }
@@ -493,10 +498,12 @@ void CGtkNativeWindow::ShowDropDown(CCombo* combo) {
         gtk_container_add(GTK_CONTAINER(list), row);
         if (i == combo->GetCurSel()) gtk_list_box_select_row(GTK_LIST_BOX(list), GTK_LIST_BOX_ROW(row));
     }
-    SetWidgetCss(list, "list { background-color: #ffffff; border: 1px solid #c9ced6; } row:selected { "
-                       "background-color: " + ColorCss(combo->GetSelectedItemBkColor()) +
-                       "; color: #ffffff; } row:hover:not(:selected) { background-color: " +
-                       ColorCss(combo->GetHotItemBkColor()) + "; }");
+    SetWidgetCss(list,
+                 "list { background-color: #ffffff; border: 1px solid #c9ced6; } row:selected { "
+                 "background-color: " +
+                     ColorCss(combo->GetSelectedItemBkColor()) +
+                     "; color: #ffffff; } row:hover:not(:selected) { background-color: " +
+                     ColorCss(combo->GetHotItemBkColor()) + "; }");
     g_signal_connect(list, "row-activated", G_CALLBACK(&CGtkNativeWindow::OnRowActivated), this);
     g_signal_connect(drop_down_, "button-press-event", G_CALLBACK(&CGtkNativeWindow::OnPopupButton), this);
     gtk_container_add(GTK_CONTAINER(scroller), list);
@@ -521,8 +528,10 @@ CGtkBackend::~CGtkBackend() {
     }
 }
 
-std::unique_ptr<INativeWindow> CGtkBackend::CreateNativeWindow(INativeWindowEvents* events, INativeWindow* owner,
-                                                               const std::u16string& title, const CRect& rect) {
+std::unique_ptr<INativeWindow> CGtkBackend::CreateNativeWindow(INativeWindowEvents* events,
+                                                               INativeWindow* owner,
+                                                               const std::u16string& title,
+                                                               const CRect& rect) {
     return std::make_unique<CGtkNativeWindow>(events, static_cast<CGtkNativeWindow*>(owner), title, rect);
 }
 

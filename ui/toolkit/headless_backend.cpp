@@ -11,7 +11,8 @@ namespace skinui {
 
 // --- loop -----------------------------------------------------------------------------------------------
 
-std::unique_ptr<INativeWindow> CHeadlessBackend::CreateNativeWindow(INativeWindowEvents* events, INativeWindow*,
+std::unique_ptr<INativeWindow> CHeadlessBackend::CreateNativeWindow(INativeWindowEvents* events,
+                                                                    INativeWindow*,
                                                                     const std::u16string& title,
                                                                     const CRect& rect) {
     return std::make_unique<CHeadlessNativeWindow>(events, title, rect);
@@ -32,7 +33,9 @@ uint32_t CHeadlessBackend::StartTimer(uint32_t period_ms, std::function<void()> 
     return id;
 }
 
-void CHeadlessBackend::StopTimer(uint32_t id) { timers_.erase(id); }
+void CHeadlessBackend::StopTimer(uint32_t id) {
+    timers_.erase(id);
+}
 
 bool CHeadlessBackend::RunOne() {
     std::function<void()> task;
@@ -146,9 +149,13 @@ void CHeadlessNativeWindow::Click(CPoint point) {
     MouseUp(point);
 }
 
-bool CHeadlessNativeWindow::PressKey(uint32_t virtual_key) { return events_->OnNativeKeyDown(virtual_key); }
+bool CHeadlessNativeWindow::PressKey(uint32_t virtual_key) {
+    return events_->OnNativeKeyDown(virtual_key);
+}
 
-void CHeadlessNativeWindow::RequestClose() { events_->OnNativeCloseRequest(); }
+void CHeadlessNativeWindow::RequestClose() {
+    events_->OnNativeCloseRequest();
+}
 
 bool CHeadlessNativeWindow::ChooseDropDownItem(int index) {
     CCombo* combo = drop_down_;
@@ -203,8 +210,9 @@ CHeadlessTextEntry::CHeadlessTextEntry(CHeadlessNativeWindow* window, CEdit* edi
 }
 
 CHeadlessTextEntry::~CHeadlessTextEntry() {
-    if (window_) window_->entries_.erase(std::remove(window_->entries_.begin(), window_->entries_.end(), this),
-                                         window_->entries_.end());
+    if (window_)
+        window_->entries_.erase(std::remove(window_->entries_.begin(), window_->entries_.end(), this),
+                                window_->entries_.end());
 }
 
 void CHeadlessTextEntry::SetRect(const CRect& rect, bool visible) {
@@ -212,7 +220,9 @@ void CHeadlessTextEntry::SetRect(const CRect& rect, bool visible) {
     visible_ = visible;
 }
 
-void CHeadlessTextEntry::SetStyle(const std::string& font, Color, int, bool) { font_ = font; }
+void CHeadlessTextEntry::SetStyle(const std::string& font, Color, int, bool) {
+    font_ = font;
+}
 
 const CRect& CHeadlessTextEntry::GetRect() const {
     edit_->GetPos();
@@ -232,7 +242,9 @@ void CHeadlessTextEntry::Focus() {
     edit_->OnNativeFocus(true);
 }
 
-void CHeadlessTextEntry::Blur() { edit_->OnNativeFocus(false); }
+void CHeadlessTextEntry::Blur() {
+    edit_->OnNativeFocus(false);
+}
 
 bool CHeadlessTextEntry::Type(const std::u16string& text) {
     if (read_only_ || !enabled_ || !IsVisible()) return false;

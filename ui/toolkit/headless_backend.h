@@ -1,6 +1,6 @@
 // The headless back end: windows, controls, timers and the posted-task loop without a display. Tests drive
-// its windows with simulated user input (pointer, keys, typing, choosing in a drop-down) and can render a window
-// into a PNG file with the same drawing code as the GTK back end.
+// its windows with simulated user input (pointer, keys, typing, choosing in a drop-down) and can render a
+// window into a PNG file with the same drawing code as the GTK back end.
 #pragma once
 
 #include <condition_variable>
@@ -18,14 +18,16 @@ class CHeadlessTextEntry;
 class CHeadlessBackend : public CBackend {
 public:
     std::unique_ptr<INativeWindow> CreateNativeWindow(INativeWindowEvents* events, INativeWindow* owner,
-                                                      const std::u16string& title, const CRect& rect) override;
+                                                      const std::u16string& title,
+                                                      const CRect& rect) override;
     void Run(const std::function<bool()>& until) override;
     void PostTask(std::function<void()> task) override;
     uint32_t StartTimer(uint32_t period_ms, std::function<void()> tick) override;
     void StopTimer(uint32_t id) override;
     bool IsHeadless() const override { return true; }
 
-    // Runs what is due now (posted tasks, expired timers) without waiting; for tests between simulated inputs.
+    // Runs what is due now (posted tasks, expired timers) without waiting; for tests between simulated
+    // inputs.
     void RunPending();
 
 private:
@@ -76,7 +78,7 @@ public:
     void MouseUp(CPoint point);
     void Click(CPoint point);  // move, press, release
     bool PressKey(uint32_t virtual_key);
-    void RequestClose();       // the system close command
+    void RequestClose();  // the system close command
     // The user picks an entry of the open drop-down (-1 dismisses it).
     bool ChooseDropDownItem(int index);
 
@@ -93,8 +95,8 @@ public:
     // The text entry of an edit on this window, or null.
     CHeadlessTextEntry* FindTextEntry(const CEdit* edit) const;
 
-    // Paints the window with the toolkit's drawing code: into a PNG file (false when it cannot be written), or
-    // into pixels, 0xAARRGGBB (premultiplied), row by row.
+    // Paints the window with the toolkit's drawing code: into a PNG file (false when it cannot be written),
+    // or into pixels, 0xAARRGGBB (premultiplied), row by row.
     bool RenderToPng(const std::string& path);
     std::vector<uint32_t> RenderPixels();
 

@@ -35,8 +35,8 @@ protected:
     bool wordbreak_ = false;
 };
 
-// Parses an align attribute ("left", "center", "right", "top", "vcenter", "bottom", combinations with blanks or
-// commas).
+// Parses an align attribute ("left", "center", "right", "top", "vcenter", "bottom", combinations with blanks
+// or commas).
 int ParseAlign(std::u16string_view value);
 
 }  // namespace skinui

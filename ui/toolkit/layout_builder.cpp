@@ -21,7 +21,8 @@ std::unique_ptr<CControl> BuildControl(const LayoutElement& element, IControlFac
     for (const auto& [key, value] : element.attributes) control->SetAttribute(key, value);
     if (auto* container = dynamic_cast<CContainer*>(control.get())) {
         for (const LayoutElement& child : element.children) {
-            if (std::unique_ptr<CControl> built = BuildControl(child, factory)) container->Add(std::move(built));
+            if (std::unique_ptr<CControl> built = BuildControl(child, factory))
+                container->Add(std::move(built));
         }
     }
     return control;
@@ -69,7 +70,8 @@ std::unique_ptr<CControl> BuildControlTree(const LayoutElement& window, CPaintMa
     if (auto size = ParseSize(window.Attribute(u"size"))) manager.SetInitSize(*size);
     if (auto caption = ParseRect(window.Attribute(u"caption"))) manager.SetCaptionRect(*caption);
     if (auto color = ParseColor(window.Attribute(u"bkcolor"))) manager.SetWindowBkColor(*color);
-    manager.SetTransparent(ParseBool(window.Attribute(u"bktrans")) || !window.Attribute(u"layeredimage").empty() ||
+    manager.SetTransparent(ParseBool(window.Attribute(u"bktrans")) ||
+                           !window.Attribute(u"layeredimage").empty() ||
                            !window.Attribute(u"layeredopacity").empty());
     std::unique_ptr<CControl> root;
     for (const LayoutElement& child : window.children) {

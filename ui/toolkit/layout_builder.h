@@ -1,7 +1,7 @@
 // Turns a layout (the element tree of a layout file) into a control tree. The Window element's values and the
-// Font table go to the paint manager; every other element becomes a control of the class named by the element,
-// or is asked of the window's control factory when the toolkit does not know the name (left out when the factory
-// has nothing for it).
+// Font table go to the paint manager; every other element becomes a control of the class named by the
+// element, or is asked of the window's control factory when the toolkit does not know the name (left out when
+// the factory has nothing for it).
 #pragma once
 
 #include <memory>

@@ -9,9 +9,13 @@
 
 namespace skinui {
 
-CPaintManager::CPaintManager() { default_font_.name = u"Segoe UI"; }
+CPaintManager::CPaintManager() {
+    default_font_.name = u"Segoe UI";
+}
 
-CPaintManager::~CPaintManager() { DestroyRoot(); }
+CPaintManager::~CPaintManager() {
+    DestroyRoot();
+}
 
 void CPaintManager::AttachRoot(std::unique_ptr<CControl> root) {
     DestroyRoot();
@@ -115,7 +119,8 @@ void CPaintManager::RemoveNotifier(INotifySink* sink) {
     notifiers_.erase(std::remove(notifiers_.begin(), notifiers_.end(), sink), notifiers_.end());
 }
 
-void CPaintManager::SendNotify(CControl* sender, std::u16string_view type, uintptr_t wparam, intptr_t lparam) {
+void CPaintManager::SendNotify(CControl* sender, std::u16string_view type, uintptr_t wparam,
+                               intptr_t lparam) {
     TNotifyUI msg{std::u16string(type), sender, wparam, lparam};
     // A sink may remove itself (or close the window) while it handles the notification.
     std::vector<INotifySink*> sinks = notifiers_;

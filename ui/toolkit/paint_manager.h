@@ -67,8 +67,8 @@ public:
     bool KillTimer(CControl* control, uint32_t id);
     void KillTimers(CControl* control);
 
-    // Font table. The first font marked default (else the font without id, 12 px) is used for id -1 and for ids
-    // that are not in the table.
+    // Font table. The first font marked default (else the font without id, 12 px) is used for id -1 and for
+    // ids that are not in the table.
     void AddFont(int id, const FontSpec& font, bool is_default);
     const FontSpec* GetFont(int id) const;
     const FontSpec& GetFontOrDefault(int id) const;

@@ -30,9 +30,9 @@ public:
             Clear();
             generation_ = generation;
         }
-        std::u16string key = image.file.empty()
-                                 ? u"#res:" + image.resource_type + u":" + Utf8ToUtf16(std::to_string(image.resource_id))
-                                 : image.file;
+        std::u16string key = image.file.empty() ? u"#res:" + image.resource_type + u":" +
+                                                      Utf8ToUtf16(std::to_string(image.resource_id))
+                                                : image.file;
         auto found = surfaces_.find(key);
         if (found != surfaces_.end()) return found->second;
         cairo_surface_t* surface = Load(image);
@@ -91,13 +91,13 @@ ImageCache& Images() {
 }
 
 void SetSourceColor(cairo_t* cr, Color color) {
-    cairo_set_source_rgba(cr, ((color >> 16) & 0xFF) / 255.0, ((color >> 8) & 0xFF) / 255.0, (color & 0xFF) / 255.0,
-                          ((color >> 24) & 0xFF) / 255.0);
+    cairo_set_source_rgba(cr, ((color >> 16) & 0xFF) / 255.0, ((color >> 8) & 0xFF) / 255.0,
+                          (color & 0xFF) / 255.0, ((color >> 24) & 0xFF) / 255.0);
 }
 
 // Draws the source rectangle of `image` stretched over the destination rectangle.
-void DrawPart(cairo_t* cr, cairo_surface_t* image, double sx, double sy, double sw, double sh, double dx, double dy,
-              double dw, double dh) {
+void DrawPart(cairo_t* cr, cairo_surface_t* image, double sx, double sy, double sw, double sh, double dx,
+              double dy, double dw, double dh) {
     if (sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0) return;
     cairo_save(cr);
     cairo_rectangle(cr, dx, dy, dw, dh);
@@ -149,7 +149,8 @@ void SetUpLayout(PangoLayout* layout, CPaintManager* manager, const std::vector<
             PangoFontDescription* run_font = MakeFontDescription(manager->GetFontOrDefault(run.font));
             add(pango_attr_font_desc_new(run_font));
             pango_font_description_free(run_font);
-            if (manager->GetFontOrDefault(run.font).underline) add(pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
+            if (manager->GetFontOrDefault(run.font).underline)
+                add(pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
         }
         if (run.color) {
             Color c = *run.color;
@@ -302,6 +303,8 @@ void CRenderContext::PushClip(const CRect& rect) {
     cairo_clip(cr);
 }
 
-void CRenderContext::PopClip() { cairo_restore(static_cast<cairo_t*>(cairo_)); }
+void CRenderContext::PopClip() {
+    cairo_restore(static_cast<cairo_t*>(cairo_));
+}
 
 }  // namespace skinui

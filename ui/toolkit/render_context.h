@@ -28,14 +28,14 @@ enum TextAlign : int {
     kAlignCenter = 1,
     kAlignRight = 2,
     kAlignHMask = 3,
-    kAlignTop = 4,       // default for word-wrapped text
-    kAlignVCenter = 8,   // default for single-line text
+    kAlignTop = 4,      // default for word-wrapped text
+    kAlignVCenter = 8,  // default for single-line text
     kAlignBottom = 16,
     kAlignVMask = 28,
 };
 
 struct TextStyle {
-    int font = -1;           // id in the manager's font table, -1 the default font
+    int font = -1;  // id in the manager's font table, -1 the default font
     Color color = 0xFF000000;
     int align = kAlignLeft | kAlignVCenter;
     bool wordbreak = false;

@@ -40,12 +40,12 @@ std::optional<std::string> CSkinManager::ReadFile(const std::u16string& name) co
         return std::nullopt;
     }
     switch (source_) {
-    case Source::kZipResource:
-        return archive_.ReadEntry(narrow);
-    case Source::kFolder:
-        return platform::ReadFile(folder_ + narrow);
-    case Source::kNone:
-        break;
+        case Source::kZipResource:
+            return archive_.ReadEntry(narrow);
+        case Source::kFolder:
+            return platform::ReadFile(folder_ + narrow);
+        case Source::kNone:
+            break;
     }
     return std::nullopt;
 }

@@ -17,8 +17,8 @@ public:
 
     static CSkinManager& Instance();
 
-    // Selects the archive held in memory (the bytes are used in place and must stay valid). False when they are
-    // not a ZIP archive; the manager then has no source.
+    // Selects the archive held in memory (the bytes are used in place and must stay valid). False when they
+    // are not a ZIP archive; the manager then has no source.
     bool SetArchive(const void* bytes, size_t size);
     // Selects a folder of loose skin files.
     void SetFolder(const std::string& folder);

@@ -23,10 +23,11 @@ void SkinWindowBase::ReleaseNative() {
     native_.reset();
 }
 
-// --- window operations --------------------------------------------------------------------------------------
+// --- window operations
+// --------------------------------------------------------------------------------------
 
-WindowHandle SkinWindowBase::Create(WindowHandle owner, const std::u16string& window_name, int x, int y, int width,
-                                    int height) {
+WindowHandle SkinWindowBase::Create(WindowHandle owner, const std::u16string& window_name, int x, int y,
+                                    int width, int height) {
     CBackend* backend = GetBackend();
     if (!backend || native_) return 0;
     owner_ = owner;
@@ -62,7 +63,9 @@ int SkinWindowBase::ShowModal() {
     return close_code_;
 }
 
-void SkinWindowBase::Close(int code) { PostMessage(WM_CLOSE, static_cast<uintptr_t>(code), 0); }
+void SkinWindowBase::Close(int code) {
+    PostMessage(WM_CLOSE, static_cast<uintptr_t>(code), 0);
+}
 
 void SkinWindowBase::CenterWindow() {
     if (!native_) return;
@@ -87,7 +90,9 @@ void SkinWindowBase::ShowWindow(bool show, bool take_focus) {
     if (native_) native_->Show(show, take_focus);
 }
 
-bool SkinWindowBase::IsWindowVisible() const { return native_ && native_->IsShown(); }
+bool SkinWindowBase::IsWindowVisible() const {
+    return native_ && native_->IsShown();
+}
 
 bool SkinWindowBase::PostMessage(uint32_t msg, uintptr_t wparam, intptr_t lparam) {
     return PostMessageToWindow(handle_, msg, wparam, lparam);
@@ -104,7 +109,9 @@ void SkinWindowBase::ResizeClient(int width, int height) {
     Dispatch(WM_SIZE, 0, MakePointParam(width, height));
 }
 
-CPoint SkinWindowBase::GetWindowPos() const { return native_ ? native_->GetPosition() : CPoint{}; }
+CPoint SkinWindowBase::GetWindowPos() const {
+    return native_ ? native_->GetPosition() : CPoint{};
+}
 
 void SkinWindowBase::MoveWindow(CPoint screen) {
     if (native_) native_->Move(screen);
@@ -136,26 +143,66 @@ LRESULT SkinWindowBase::HandleMessage(uint32_t msg, uintptr_t wparam, intptr_t l
     bool handled = true;
     LRESULT result = 0;
     switch (msg) {
-    case WM_CLOSE: result = OnClose(msg, wparam, lparam, handled); break;
-    case WM_DESTROY: result = OnDestroy(msg, wparam, lparam, handled); break;
-    case WM_NCACTIVATE: result = OnNcActivate(msg, wparam, lparam, handled); break;
-    case WM_NCCALCSIZE: result = OnNcCalcSize(msg, wparam, lparam, handled); break;
-    case WM_PAINT: result = OnPaint(msg, wparam, lparam, handled); break;
-    case WM_NCHITTEST: result = OnNcHitTest(msg, wparam, lparam, handled); break;
-    case WM_GETMINMAXINFO: result = OnGetMinMaxInfo(msg, wparam, lparam, handled); break;
-    case WM_MOUSEWHEEL: result = OnMouseWheel(msg, wparam, lparam, handled); break;
-    case WM_MOUSEHOVER: result = OnMouseHover(msg, wparam, lparam, handled); break;
-    case WM_SIZE: result = OnSize(msg, wparam, lparam, handled); break;
-    case WM_CHAR: result = OnChar(msg, wparam, lparam, handled); break;
-    case WM_SYSCOMMAND: result = OnSysCommand(msg, wparam, lparam, handled); break;
-    case WM_CREATE: result = OnCreate(msg, wparam, lparam, handled); break;
-    case WM_KEYDOWN: result = OnKeyDown(msg, wparam, lparam, handled); break;
-    case WM_KILLFOCUS: result = OnKillFocus(msg, wparam, lparam, handled); break;
-    case WM_SETFOCUS: result = OnSetFocus(msg, wparam, lparam, handled); break;
-    case WM_LBUTTONDOWN: result = OnLButtonDown(msg, wparam, lparam, handled); break;
-    case WM_LBUTTONUP: result = OnLButtonUp(msg, wparam, lparam, handled); break;
-    case WM_MOUSEMOVE: result = OnMouseMove(msg, wparam, lparam, handled); break;
-    default: handled = false; break;
+        case WM_CLOSE:
+            result = OnClose(msg, wparam, lparam, handled);
+            break;
+        case WM_DESTROY:
+            result = OnDestroy(msg, wparam, lparam, handled);
+            break;
+        case WM_NCACTIVATE:
+            result = OnNcActivate(msg, wparam, lparam, handled);
+            break;
+        case WM_NCCALCSIZE:
+            result = OnNcCalcSize(msg, wparam, lparam, handled);
+            break;
+        case WM_PAINT:
+            result = OnPaint(msg, wparam, lparam, handled);
+            break;
+        case WM_NCHITTEST:
+            result = OnNcHitTest(msg, wparam, lparam, handled);
+            break;
+        case WM_GETMINMAXINFO:
+            result = OnGetMinMaxInfo(msg, wparam, lparam, handled);
+            break;
+        case WM_MOUSEWHEEL:
+            result = OnMouseWheel(msg, wparam, lparam, handled);
+            break;
+        case WM_MOUSEHOVER:
+            result = OnMouseHover(msg, wparam, lparam, handled);
+            break;
+        case WM_SIZE:
+            result = OnSize(msg, wparam, lparam, handled);
+            break;
+        case WM_CHAR:
+            result = OnChar(msg, wparam, lparam, handled);
+            break;
+        case WM_SYSCOMMAND:
+            result = OnSysCommand(msg, wparam, lparam, handled);
+            break;
+        case WM_CREATE:
+            result = OnCreate(msg, wparam, lparam, handled);
+            break;
+        case WM_KEYDOWN:
+            result = OnKeyDown(msg, wparam, lparam, handled);
+            break;
+        case WM_KILLFOCUS:
+            result = OnKillFocus(msg, wparam, lparam, handled);
+            break;
+        case WM_SETFOCUS:
+            result = OnSetFocus(msg, wparam, lparam, handled);
+            break;
+        case WM_LBUTTONDOWN:
+            result = OnLButtonDown(msg, wparam, lparam, handled);
+            break;
+        case WM_LBUTTONUP:
+            result = OnLButtonUp(msg, wparam, lparam, handled);
+            break;
+        case WM_MOUSEMOVE:
+            result = OnMouseMove(msg, wparam, lparam, handled);
+            break;
+        default:
+            handled = false;
+            break;
     }
     if (handled) return result;
     handled = true;
@@ -166,29 +213,29 @@ LRESULT SkinWindowBase::HandleMessage(uint32_t msg, uintptr_t wparam, intptr_t l
 
 LRESULT SkinWindowBase::DefaultHandling(uint32_t msg, uintptr_t wparam, intptr_t lparam) {
     switch (msg) {
-    case WM_CLOSE:
-        close_code_ = static_cast<int>(wparam);
-        DestroyWindow();
-        return 0;
-    case WM_SYSCOMMAND:
-        if ((wparam & 0xFFF0) == SC_CLOSE) Close(IDCLOSE);
-        return 0;
-    case WM_NCHITTEST:
-        return HTCLIENT;
-    case WM_LBUTTONDOWN:
-        m_pm.OnButtonDown(PointFromParam(lparam));
-        return 0;
-    case WM_LBUTTONUP:
-        m_pm.OnButtonUp(PointFromParam(lparam));
-        return 0;
-    case WM_MOUSEMOVE:
-        m_pm.OnMouseMove(PointFromParam(lparam));
-        return 0;
-    case WM_KEYDOWN:
-        if (wparam == VK_RETURN || wparam == VK_ESCAPE) return ResponseDefaultKeyEvent(wparam);
-        return 0;
-    default:
-        return 0;
+        case WM_CLOSE:
+            close_code_ = static_cast<int>(wparam);
+            DestroyWindow();
+            return 0;
+        case WM_SYSCOMMAND:
+            if ((wparam & 0xFFF0) == SC_CLOSE) Close(IDCLOSE);
+            return 0;
+        case WM_NCHITTEST:
+            return HTCLIENT;
+        case WM_LBUTTONDOWN:
+            m_pm.OnButtonDown(PointFromParam(lparam));
+            return 0;
+        case WM_LBUTTONUP:
+            m_pm.OnButtonUp(PointFromParam(lparam));
+            return 0;
+        case WM_MOUSEMOVE:
+            m_pm.OnMouseMove(PointFromParam(lparam));
+            return 0;
+        case WM_KEYDOWN:
+            if (wparam == VK_RETURN || wparam == VK_ESCAPE) return ResponseDefaultKeyEvent(wparam);
+            return 0;
+        default:
+            return 0;
     }
 }
 
@@ -217,12 +264,14 @@ bool SkinWindowBase::IsControlStatic(CControl* control) const {
            control->GetClass() == u"HorizontalLayout" || control->GetClass() == u"Progress";
 }
 
-LRESULT SkinWindowBase::ResponseDefaultKeyEvent(uintptr_t) { return 0; }
+LRESULT SkinWindowBase::ResponseDefaultKeyEvent(uintptr_t) {
+    return 0;
+}
 
-#define SKINUI_UNHANDLED(name)                                                                        \
-    LRESULT SkinWindowBase::name(uint32_t, uintptr_t, intptr_t, bool& handled) {                      \
-        handled = false;                                                                              \
-        return 0;                                                                                     \
+#define SKINUI_UNHANDLED(name)                                                   \
+    LRESULT SkinWindowBase::name(uint32_t, uintptr_t, intptr_t, bool& handled) { \
+        handled = false;                                                         \
+        return 0;                                                                \
     }
 SKINUI_UNHANDLED(OnClose)
 SKINUI_UNHANDLED(OnDestroy)
@@ -287,9 +336,13 @@ LRESULT SkinWindowBase::MessageHandler(uint32_t, uintptr_t, intptr_t, bool& hand
     return 0;
 }
 
-std::unique_ptr<CControl> SkinWindowBase::CreateControl(std::u16string_view) { return nullptr; }
+std::unique_ptr<CControl> SkinWindowBase::CreateControl(std::u16string_view) {
+    return nullptr;
+}
 
-std::u16string SkinWindowBase::GetItemText(CControl*, int, int) { return {}; }
+std::u16string SkinWindowBase::GetItemText(CControl*, int, int) {
+    return {};
+}
 
 // --- native events --------------------------------------------------------------------------------------
 
@@ -298,9 +351,13 @@ void SkinWindowBase::OnNativePaint(void* cairo) {
     m_pm.Paint(context);
 }
 
-void SkinWindowBase::OnNativeMouseMove(CPoint client) { Dispatch(WM_MOUSEMOVE, 0, MakePointParam(client.x, client.y)); }
+void SkinWindowBase::OnNativeMouseMove(CPoint client) {
+    Dispatch(WM_MOUSEMOVE, 0, MakePointParam(client.x, client.y));
+}
 
-void SkinWindowBase::OnNativeMouseLeave() { m_pm.OnMouseLeave(); }
+void SkinWindowBase::OnNativeMouseLeave() {
+    m_pm.OnMouseLeave();
+}
 
 bool SkinWindowBase::OnNativeButtonDown(CPoint client) {
     CPoint origin = GetWindowPos();
@@ -310,7 +367,9 @@ bool SkinWindowBase::OnNativeButtonDown(CPoint client) {
     return false;
 }
 
-void SkinWindowBase::OnNativeButtonUp(CPoint client) { Dispatch(WM_LBUTTONUP, 0, MakePointParam(client.x, client.y)); }
+void SkinWindowBase::OnNativeButtonUp(CPoint client) {
+    Dispatch(WM_LBUTTONUP, 0, MakePointParam(client.x, client.y));
+}
 
 void SkinWindowBase::OnNativeDoubleClick(CPoint client) {
     CPoint origin = GetWindowPos();
@@ -333,15 +392,23 @@ bool SkinWindowBase::OnNativeKeyDown(uint32_t virtual_key) {
     return HandleMessage(WM_KEYDOWN, virtual_key, 0) != 0;
 }
 
-void SkinWindowBase::OnNativeCloseRequest() { Dispatch(WM_SYSCOMMAND, SC_CLOSE, 0); }
+void SkinWindowBase::OnNativeCloseRequest() {
+    Dispatch(WM_SYSCOMMAND, SC_CLOSE, 0);
+}
 
-void SkinWindowBase::OnNativeMoved(CPoint screen) { Dispatch(WM_MOVE, 0, MakePointParam(screen.x, screen.y)); }
+void SkinWindowBase::OnNativeMoved(CPoint screen) {
+    Dispatch(WM_MOVE, 0, MakePointParam(screen.x, screen.y));
+}
 
-void SkinWindowBase::OnNativeFocus(bool focused) { Dispatch(focused ? WM_SETFOCUS : WM_KILLFOCUS, 0, 0); }
+void SkinWindowBase::OnNativeFocus(bool focused) {
+    Dispatch(focused ? WM_SETFOCUS : WM_KILLFOCUS, 0, 0);
+}
 
 // --- handles --------------------------------------------------------------------------------------------
 
-SkinWindowBase* FindSkinWindow(WindowHandle handle) { return LookUpTopLevelWindow(handle); }
+SkinWindowBase* FindSkinWindow(WindowHandle handle) {
+    return LookUpTopLevelWindow(handle);
+}
 
 bool PostMessageToWindow(WindowHandle handle, uint32_t msg, uintptr_t wparam, intptr_t lparam) {
     if (handle == 0 || !IsTopLevelWindow(handle)) return false;

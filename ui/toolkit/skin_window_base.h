@@ -95,9 +95,10 @@ public:
     std::unique_ptr<CControl> CreateControl(std::u16string_view element) override;
     std::u16string GetItemText(CControl* control, int item, int column) override;
 
-    // --- window operations ----------------------------------------------------------------------------------
-    // Creates the native window, registers it, builds the controls from the skin file and runs InitWindow.
-    // A width or height of 0 takes the layout's size. Returns the handle, 0 without a back end.
+    // --- window operations
+    // ---------------------------------------------------------------------------------- Creates the native
+    // window, registers it, builds the controls from the skin file and runs InitWindow. A width or height of
+    // 0 takes the layout's size. Returns the handle, 0 without a back end.
     WindowHandle Create(WindowHandle owner, const std::u16string& window_name, int x, int y, int width,
                         int height);
     // Shows the window modally and returns the code given to Close.

@@ -58,7 +58,8 @@ std::vector<TextRun> ParseTextMarkup(const std::u16string& text) {
         bool closing = kind == u'/';
         if (closing) kind = tag.size() > 1 ? tag[1] : u'\0';
         std::u16string_view argument = tag.size() > 1 && !closing ? tag.substr(1) : std::u16string_view();
-        // Only "f", "c" and "u" are known; the tag letter must be alone or followed by a blank and an argument.
+        // Only "f", "c" and "u" are known; the tag letter must be alone or followed by a blank and an
+        // argument.
         bool bare = closing ? tag.size() == 2 : (tag.size() == 1 || (tag.size() > 1 && tag[1] == u' '));
         if (bare && kind == u'f') {
             if (closing) {
@@ -89,8 +90,12 @@ std::vector<TextRun> ParseTextMarkup(const std::u16string& text) {
     return runs;
 }
 
-std::u16string ReplaceTextLineBreaks(const std::u16string& text) { return ReplaceAll(text, u"{\\n}", u"\n"); }
+std::u16string ReplaceTextLineBreaks(const std::u16string& text) {
+    return ReplaceAll(text, u"{\\n}", u"\n");
+}
 
-std::u16string ReplaceTooltipLineBreaks(const std::u16string& text) { return ReplaceAll(text, u"<n>", u"\n"); }
+std::u16string ReplaceTooltipLineBreaks(const std::u16string& text) {
+    return ReplaceAll(text, u"<n>", u"\n");
+}
 
 }  // namespace skinui

@@ -2,8 +2,8 @@
 // control texts and tooltips.
 //
 // Markup: "{f 1}...{/f}" font id 1 of the window's font table, "{c #7a7b7f}...{/c}" colour, "{u}...{/u}"
-// underline. Tags nest; an unknown tag ("{l}", "{/l}", ...) is skipped without output; a "{" that does not start a
-// closed tag is plain text.
+// underline. Tags nest; an unknown tag ("{l}", "{/l}", ...) is skipped without output; a "{" that does not
+// start a closed tag is plain text.
 #pragma once
 
 #include <optional>
@@ -16,8 +16,8 @@ namespace skinui {
 
 struct TextRun {
     std::u16string text;
-    int font = -1;                // -1: the control's own font
-    std::optional<Color> color;   // nullopt: the control's text colour
+    int font = -1;               // -1: the control's own font
+    std::optional<Color> color;  // nullopt: the control's text colour
     bool underline = false;
 };
 

@@ -41,7 +41,7 @@ using LRESULT = intptr_t;
 // The payload of WM_COPYDATA; lParam points at it while the message is handled.
 struct CopyDataStruct {
     uintptr_t dwData = 0;
-    uint32_t cbData = 0;        // bytes at lpData
+    uint32_t cbData = 0;  // bytes at lpData
     const void* lpData = nullptr;
 };
 
@@ -95,8 +95,8 @@ inline CPoint PointFromParam(intptr_t param) {
 
 class CControl;
 
-// A notification: its type ("click", "itemselect", "textchanged", "setfocus", "killfocus", "timer"), the control
-// that raised it and two integers whose meaning depends on the type.
+// A notification: its type ("click", "itemselect", "textchanged", "setfocus", "killfocus", "timer"), the
+// control that raised it and two integers whose meaning depends on the type.
 struct TNotifyUI {
     std::u16string sType;
     CControl* pSender = nullptr;

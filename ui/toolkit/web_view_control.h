@@ -1,6 +1,7 @@
-// CEmbeddedControl hosts a foreign native widget over its rectangle; CWebViewControl is the web page host that
-// the windows address by name. The toolkit keeps the addresses and the event handler; the widget that shows
-// pages is provided by a subclass through the hooks below (without one the control draws its background).
+// CEmbeddedControl hosts a foreign native widget over its rectangle; CWebViewControl is the web page host
+// that the windows address by name. The toolkit keeps the addresses and the event handler; the widget that
+// shows pages is provided by a subclass through the hooks below (without one the control draws its
+// background).
 #pragma once
 
 #include <string>

@@ -43,6 +43,8 @@ SkinWindowBase* LookUpTopLevelWindow(WindowHandle handle) {
     return found == registry.windows.end() ? nullptr : found->second;
 }
 
-bool IsTopLevelWindow(WindowHandle handle) { return LookUpTopLevelWindow(handle) != nullptr; }
+bool IsTopLevelWindow(WindowHandle handle) {
+    return LookUpTopLevelWindow(handle) != nullptr;
+}
 
 }  // namespace skinui

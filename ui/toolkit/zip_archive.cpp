@@ -10,7 +10,9 @@ struct CZipArchive::Impl {
 
 CZipArchive::CZipArchive() : impl_(std::make_unique<Impl>()) {}
 
-CZipArchive::~CZipArchive() { Close(); }
+CZipArchive::~CZipArchive() {
+    Close();
+}
 
 bool CZipArchive::Open(const void* bytes, size_t size) {
     Close();
@@ -34,7 +36,9 @@ void CZipArchive::Close() {
     impl_->archive = nullptr;
 }
 
-bool CZipArchive::IsOpen() const { return impl_->archive != nullptr; }
+bool CZipArchive::IsOpen() const {
+    return impl_->archive != nullptr;
+}
 
 std::optional<std::string> CZipArchive::ReadEntry(const std::string& name) const {
     if (!impl_->archive) return std::nullopt;
@@ -57,7 +61,8 @@ std::vector<std::string> CZipArchive::EntryNames() const {
     if (!impl_->archive) return names;
     zip_int64_t count = zip_get_num_entries(impl_->archive, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
-        if (const char* name = zip_get_name(impl_->archive, static_cast<zip_uint64_t>(i), 0)) names.push_back(name);
+        if (const char* name = zip_get_name(impl_->archive, static_cast<zip_uint64_t>(i), 0))
+            names.push_back(name);
     }
     return names;
 }
