@@ -220,11 +220,13 @@ public:
         g_signal_connect(window_, "configure-event", G_CALLBACK(&CGtkNativeWindow::OnConfigure), this);
         g_signal_connect(window_, "focus-in-event", G_CALLBACK(&CGtkNativeWindow::OnFocusIn), this);
         g_signal_connect(window_, "focus-out-event", G_CALLBACK(&CGtkNativeWindow::OnFocusOut), this);
+        g_signal_connect(window_, "map-event", G_CALLBACK(&CGtkNativeWindow::OnMapped), this);
         gtk_widget_show(fixed_);
         gtk_widget_show(area_);
     }
 
     ~CGtkNativeWindow() override {
+        if (shape_source_ != 0) g_source_remove(shape_source_);
         DestroyDropDown();
         g_signal_handlers_disconnect_by_data(area_, this);
         g_signal_handlers_disconnect_by_data(window_, this);
@@ -247,6 +249,7 @@ public:
     void SetClientSize(CSize size) override {
         size_ = {std::max(1, size.cx), std::max(1, size.cy)};
         ApplySize();
+        if (shaped_) ScheduleShape();
     }
     CSize GetClientSize() const override { return size_; }
 
@@ -275,17 +278,24 @@ public:
     void SetTransparent(bool transparent) override {
         if (!transparent || gtk_widget_get_realized(window_)) return;
         GdkScreen* screen = gtk_widget_get_screen(window_);
-        // Without a compositor there is no see-through; the window then shows its painted background.
         if (GdkVisual* visual = gdk_screen_get_rgba_visual(screen);
             visual && gdk_screen_is_composited(screen)) {
             gtk_widget_set_visual(window_, visual);
             transparent_ = true;
+            return;
         }
+        // Without a compositor nothing blends: the window is cut to the shape of what it paints instead, so
+        // that the windows beneath show through the see-through parts.
+        shaped_ = true;
+        ScheduleShape();
     }
 
     void SetModal(bool modal) override { gtk_window_set_modal(GTK_WINDOW(window_), modal); }
     void SetSensitive(bool sensitive) override { gtk_widget_set_sensitive(window_, sensitive); }
-    void Invalidate() override { gtk_widget_queue_draw(area_); }
+    void Invalidate() override {
+        gtk_widget_queue_draw(area_);
+        if (shaped_) ScheduleShape();
+    }
 
     void SetCursor(CursorKind cursor) override {
         GdkWindow* gdk_window = gtk_widget_get_window(area_);
@@ -328,6 +338,43 @@ public:
     }
 
 private:
+    void ScheduleShape() {
+        if (shape_source_ == 0) shape_source_ = g_idle_add(&CGtkNativeWindow::UpdateShape, this);
+    }
+
+    // Paints the window off screen and keeps the pixels that are more than faintly visible (alpha of 1/8 and
+    // above; the nearly transparent surfaces of a layered window fall away).
+    static gboolean UpdateShape(gpointer self_pointer) {
+        auto* self = static_cast<CGtkNativeWindow*>(self_pointer);
+        self->shape_source_ = 0;
+        cairo_surface_t* surface =
+            cairo_image_surface_create(CAIRO_FORMAT_ARGB32, self->size_.cx, self->size_.cy);
+        cairo_t* cr = cairo_create(surface);
+        self->events_->OnNativePaint(cr);
+        cairo_destroy(cr);
+        cairo_surface_flush(surface);
+        const unsigned char* data = cairo_image_surface_get_data(surface);
+        int stride = cairo_image_surface_get_stride(surface);
+        cairo_region_t* region = cairo_region_create();
+        for (int y = 0; y < self->size_.cy; ++y) {
+            const auto* row = reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride);
+            int run = -1;
+            for (int x = 0; x <= self->size_.cx; ++x) {
+                bool solid = x < self->size_.cx && (row[x] >> 24) >= 0x20;
+                if (solid && run < 0) run = x;
+                if (!solid && run >= 0) {
+                    cairo_rectangle_int_t piece{run, y, x - run, 1};
+                    cairo_region_union_rectangle(region, &piece);
+                    run = -1;
+                }
+            }
+        }
+        cairo_surface_destroy(surface);
+        gtk_widget_shape_combine_region(self->window_, region);
+        cairo_region_destroy(region);
+        return G_SOURCE_REMOVE;
+    }
+
     void ApplySize() {
         gtk_widget_set_size_request(area_, size_.cx, size_.cy);
         gtk_widget_set_size_request(window_, size_.cx, size_.cy);
@@ -427,6 +474,12 @@ private:
         return FALSE;
     }
 
+    // A shape given before the window existed on the screen is not carried over: it is made again.
+    static gboolean OnMapped(GtkWidget*, GdkEvent*, CGtkNativeWindow* self) {
+        if (self->shaped_) self->ScheduleShape();
+        return FALSE;
+    }
+
     static gboolean OnFocusIn(GtkWidget*, GdkEvent*, CGtkNativeWindow* self) {
         self->events_->OnNativeFocus(true);
         return FALSE;
@@ -459,7 +512,9 @@ private:
     CCombo* drop_down_combo_ = nullptr;
     CSize size_;
     CPoint position_;
-    bool transparent_ = false;
+    bool transparent_ = false;  // drawn with alpha on a compositing screen
+    bool shaped_ = false;       // cut to the shape of its painting on a screen without compositing
+    guint shape_source_ = 0;
     bool dragging_ = false;
     CPoint drag_start_;
     CPoint drag_origin_;
