@@ -10,6 +10,13 @@ struct DeploymentProfile {
     // PEM file of the certificate authorities that "https://" servers must be signed by; empty: the system's
     // store.
     std::string ca_bundle;
+
+    // The statistics service's base address (ends in "/"): the product configuration's ServerHost when that
+    // names none.
+    std::string statistics_base;
+
+    // The licence page used when the product configuration's Url_License is missing or empty.
+    std::string license_page;
 };
 
 const DeploymentProfile& GetDeploymentProfile();

@@ -2,3 +2,9 @@
 
 # Certificate authorities trusted for "https://" (a PEM file): the build's own test authority.
 set(IXO_PROFILE_CA_BUNDLE "${IXO_TEST_CA_FOLDER}/ca.pem")
+
+# The statistics service, also the base of the runtime configuration request, when the product configuration
+# names no ServerHost of its own (maker-sim on loopback).
+set(IXO_PROFILE_STATISTICS_BASE "http://127.0.0.1:18090/")
+# The licence page shown when the product configuration's Url_License is missing or empty.
+set(IXO_PROFILE_LICENSE_PAGE "http://127.0.0.1:18090/pages/license.html")

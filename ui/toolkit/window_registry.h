@@ -1,6 +1,7 @@
-// The table of this process's top-level windows, by handle. Registration is the one place where a window is
-// connected to the system's window table (handle, class name, title), so that other processes can find it and
-// post messages to it; what they post arrives through PostMessageToWindow.
+// The table of this process's top-level windows, by handle. Registering a window enters it in the system's
+// window table (handle, class name, title, process; platform/window_endpoint.h), so that other processes find
+// it and post messages to it; what they post is handled by the window on the main loop, a UTF-16 payload as
+// WM_COPYDATA.
 #pragma once
 
 #include <string>
@@ -11,7 +12,8 @@ namespace skinui {
 
 class SkinWindowBase;
 
-// Main thread. Returns the window's handle, never 0.
+// Main thread. Returns the window's handle, never 0. When the system's table cannot take the window (no
+// usable runtime folder) it is logged and the window gets a handle of this process only.
 WindowHandle RegisterTopLevelWindow(SkinWindowBase* window, const std::u16string& class_name,
                                     const std::u16string& title);
 void UnregisterTopLevelWindow(WindowHandle handle);
