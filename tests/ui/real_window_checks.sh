@@ -2,6 +2,7 @@
 # Checks on real windows, run inside xvfb-run (no window manager, no compositor) with skin-preview and real input
 # events from xdotool. Usage: real_window_checks.sh CASE SKIN_PREVIEW OUTPUT_FOLDER
 #   click    skin.xml opens at 600x400; a click on "btn_install" is reported as "click btn_install"
+#   combo    the language list opens on a click and a click on its second entry is reported as "itemselect"
 #   overlay  mask.xml over skin.xml: the overlay's buttons take clicks, its see-through surface lets them
 #            through to the window beneath
 set -u
@@ -56,6 +57,25 @@ click)
   [ "$geometry" = "600x400" ] || { echo "unexpected window size"; exit 1; }
   click_on "$window" main btn_install
   wait_for_line main '^click btn_install$' || exit 1
+  ;;
+combo)
+  start main --size 600,472 --items cmb_language=English,Deutsch,Italiano skin.xml lbl_language cmb_language
+  main_pid=$started
+  wait_for_line main '^rect cmb_language ' || exit 1
+  window=$(window_of "$main_pid")
+  [ -n "$window" ] || { echo "no visible window of the preview"; exit 1; }
+  click_on "$window" main cmb_language
+  # The list opens under the combo, one entry of 32 pixels each: the second entry's middle is 48 below it.
+  # Waits for the list's own window.
+  for _ in $(seq 1 300); do
+    [ "$(xdotool search --onlyvisible --pid "$main_pid" | wc -l)" -ge 2 ] && break
+    sleep 0.1
+  done
+  read -r _ _ left top right bottom < <(grep "^rect cmb_language " "$folder/main.out")
+  read -r x y < <(xdotool getwindowgeometry "$window" | sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1 \2/p')
+  xdotool mousemove --sync $((x + left + 20)) $((y + bottom + 48))
+  xdotool click 1
+  wait_for_line main '^itemselect cmb_language$' || exit 1
   ;;
 overlay)
   start main skin.xml

@@ -45,6 +45,13 @@ TEST(RealWindowTest, ClickOnInstallMadeByARealInputEventIsReported) {
     EXPECT_NE(preview.find("\nclick btn_install\n"), std::string::npos) << preview;
 }
 
+// The combo's list is a native pop-up under the combo; choosing in it with the pointer raises "itemselect".
+TEST(RealWindowTest, ChoiceInTheLanguageListIsReported) {
+    if (!CanRun()) GTEST_SKIP() << "Xvfb or xdotool is not installed";
+    test_support::TempFolder folder;
+    RunCase("combo", folder);
+}
+
 // Without a compositor the overlay cannot blend: it is cut to the shape of what it paints, so its nearly
 // transparent surface lets clicks through to the page beneath while its buttons still take theirs.
 TEST(RealWindowTest, OverlayTakesClicksOnItsButtonsAndLetsTheRestThrough) {

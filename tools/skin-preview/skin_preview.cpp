@@ -8,6 +8,7 @@
 //
 // Options:
 //   --set NAME.ATTRIBUTE=VALUE   applies a layout attribute to a control ("btn_run.text=Start now")
+//   --items NAME=A,B,...         fills a combo with items of height 32 and selects the first
 //   --size WIDTH,HEIGHT          resizes the client area (the start page's settings area needs 600,472)
 //   --screenshot FILE            writes a PNG of the window once it is drawn
 //   --quit                       ends after the screenshot
@@ -20,6 +21,7 @@
 #include "formats/utf_conversion.h"
 #include "ui/toolkit/attribute_values.h"
 #include "ui/toolkit/backend.h"
+#include "ui/toolkit/combo.h"
 #include "ui/toolkit/container.h"
 #include "ui/toolkit/skin_manager.h"
 #include "ui/toolkit/skin_window_base.h"
@@ -33,6 +35,7 @@ struct Options {
     std::u16string layout;
     std::vector<std::string> controls;
     std::vector<std::string> settings;
+    std::vector<std::string> items;
     std::string screenshot;
     CSize size;
     bool quit = false;
@@ -77,6 +80,23 @@ public:
                                       Utf8ToUtf16(setting.substr(equals + 1)));
             }
         }
+        for (const std::string& entry : options_.items) {
+            size_t equals = entry.find('=');
+            if (equals == std::string::npos) continue;
+            auto* combo = dynamic_cast<CCombo*>(m_pm.FindControl(Utf8ToUtf16(entry.substr(0, equals))));
+            if (!combo) continue;
+            std::string list = entry.substr(equals + 1);
+            for (size_t start = 0; start <= list.size();) {
+                size_t comma = std::min(list.find(',', start), list.size());
+                auto item = std::make_unique<CListItem>();
+                item->SetText(Utf8ToUtf16(list.substr(start, comma - start)));
+                item->SetFixedHeight(32);
+                combo->Add(std::move(item));
+                start = comma + 1;
+            }
+            combo->SetDropBoxSize({combo->GetFixedWidth(), combo->GetCount() * 32 + 2});
+            combo->SelectItem(0);
+        }
         if (options_.size.cx > 0 && options_.size.cy > 0) ResizeClient(options_.size.cx, options_.size.cy);
     }
 
@@ -119,7 +139,8 @@ private:
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: skin-preview [--set NAME.ATTRIBUTE=VALUE] [--size W,H] [--screenshot FILE] [--quit] "
+                 "usage: skin-preview [--set NAME.ATTRIBUTE=VALUE] [--items NAME=A,B] [--size W,H] "
+                 "[--screenshot FILE] [--quit] "
                  "[--headless] LAYOUT [CONTROL | -CONTROL ...]\n");
     return 2;
 }
@@ -133,6 +154,8 @@ int main(int argc, char* argv[]) {
         bool has_value = i + 1 < argc;
         if (argument == "--set" && has_value) {
             options.settings.push_back(argv[++i]);
+        } else if (argument == "--items" && has_value) {
+            options.items.push_back(argv[++i]);
         } else if (argument == "--size" && has_value) {
             options.size = ParseSize(Utf8ToUtf16(argv[++i])).value_or(CSize{});
         } else if (argument == "--screenshot" && has_value) {
