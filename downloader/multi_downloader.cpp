@@ -835,3 +835,5 @@ int64_t CMultiDownloader::QuerySize() {
     curl_slist_free_all(resolve);
     return size > 0 ? size : 0;
 }
+
+}  // namespace ns_IXD

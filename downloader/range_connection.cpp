@@ -8,6 +8,7 @@
 #include <new>
 
 #include "downloader/url_parts.h"
+#include "system/deployment_profile.h"
 #include "system/simple_log.h"
 
 namespace ns_IXD {
@@ -49,7 +50,7 @@ void CRangeConnection::SetCertificateAuthorityFile(const std::string& path) {
 
 std::string CRangeConnection::GetCertificateAuthorityFile() {
     std::lock_guard<std::mutex> hold(g_ca_lock);
-    return g_ca_file;
+    return g_ca_file.empty() ? GetDeploymentProfile().ca_bundle : g_ca_file;
 }
 
 int64_t CRangeConnection::NowMilliseconds() {
@@ -96,10 +97,8 @@ bool CRangeConnection::Init(const std::string& url, int64_t start, int64_t end, 
     curl_easy_setopt(easy, CURLOPT_RESOLVE, resolve);
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
-    {
-        std::lock_guard<std::mutex> hold(g_ca_lock);
-        if (!g_ca_file.empty()) curl_easy_setopt(easy, CURLOPT_CAINFO, g_ca_file.c_str());
-    }
+    ca_file_ = GetCertificateAuthorityFile();
+    if (!ca_file_.empty()) curl_easy_setopt(easy, CURLOPT_CAINFO, ca_file_.c_str());
     curl_easy_setopt(easy, CURLOPT_TCP_FASTOPEN, 1L);
     curl_easy_setopt(easy, CURLOPT_TCP_NODELAY, 1L);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);

@@ -77,7 +77,8 @@ public:
 
     // The longest silence after data began before a transfer counts as stalled: 10 seconds.
     static void SetStallLimitForTesting(int64_t milliseconds);
-    // Trusted certificate authorities for https (a PEM bundle); empty: the system's store.
+    // Trusted certificate authorities for https (a PEM bundle). Empty (the default): those of the deployment
+    // profile, or the system's store when the profile names none.
     static void SetCertificateAuthorityFile(const std::string& path);
     static std::string GetCertificateAuthorityFile();
 
@@ -106,6 +107,7 @@ private:
     std::string url_;
     std::string effective_url_;
     std::string host_;
+    std::string ca_file_;
     std::string address_;
     std::atomic<int32_t> state_{kCreated};
     std::unique_ptr<char[]> buffer_;
