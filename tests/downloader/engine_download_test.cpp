@@ -36,6 +36,7 @@ TEST_P(EngineDownloadTest, ManyConnectionsGiveAByteIdenticalFile) {
     EXPECT_EQ(callback_.Matching("OnMd5Match").size(), 1u);
     EXPECT_EQ(callback_.Matching("OnAttemptEnd").back(), "OnAttemptEnd 0 0");
     // Every range was asked for with a closed range of its own.
+    nginx.Stop();
     int ranged = 0;
     for (const std::string& line : nginx.AccessLog()) ranged += line.find("\"bytes=") != std::string::npos;
     EXPECT_GE(ranged, 24);
@@ -55,6 +56,7 @@ TEST_F(EngineTest, FileSmallerThanTheConnectionCountUsesOneConnectionPerByte) {
     EXPECT_EQ(ReadTestFile(folder_.Path() + "tiny.bin"), "12345");
     // Parts of one byte each; none is left empty, so no request asks for bytes the file does not have.
     EXPECT_EQ(callback_.Matching("OnConnection").size(), 5u);
+    nginx.Stop();
     for (const std::string& line : nginx.AccessLog()) EXPECT_EQ(line.find(" 416 "), std::string::npos) << line;
 }
 
@@ -69,6 +71,7 @@ TEST_F(EngineTest, TargetWithTheExpectedMd5IsNotFetchedAgain) {
     ASSERT_EQ(Download("http://localhost:" + std::to_string(nginx.Port()) + "/done.bin", Md5Hex(content)), 0);
 
     EXPECT_TRUE(callback_.Matching("OnDownloadConfig").empty());
+    nginx.Stop();
     EXPECT_EQ(nginx.BodyBytesSent("/done.bin"), 0);
 }
 
@@ -113,6 +116,8 @@ TEST_F(EngineTest, CancelledDownloadResumesFetchingOnlyWhatWasMissing) {
     EXPECT_EQ(ReadTestFile(folder_.Path() + "big.bin"), content);
     std::string log = ReadLog();
     EXPECT_NE(log.find("[INFO] multi, resume download."), std::string::npos);
+    slow.Stop();
+    fast.Stop();
     int64_t fetched_first = slow.BodyBytesSent("/big.bin");
     int64_t fetched_second = fast.BodyBytesSent("/big.bin");
     EXPECT_GE(fetched_first, 2 * 1024 * 1024);

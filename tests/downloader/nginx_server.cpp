@@ -10,13 +10,21 @@ namespace ixo_test {
 
 namespace fs = std::filesystem;
 
-NginxServer::~NginxServer() { Stop(); }
+NginxServer::~NginxServer() {
+    Stop();
+    if (!prefix_.empty()) {
+        std::error_code ignored;
+        fs::remove_all(prefix_, ignored);
+    }
+}
 
 bool NginxServer::Start(const std::vector<NginxSite>& sites) {
     // Another process may take the free port before nginx binds it: a few tries.
     for (int attempt = 0; attempt < 3; ++attempt) {
         if (StartOnce(sites)) return true;
         Stop();
+        std::error_code ignored;
+        fs::remove_all(prefix_, ignored);
     }
     return false;
 }
@@ -55,8 +63,8 @@ bool NginxServer::StartOnce(const std::vector<NginxSite>& sites) {
              << "    server_name _;\n"
              << "    root " << site.root << ";\n";
         if (site.tls) {
-            conf << "    ssl_certificate " << certificates << "server.pem;\n"
-                 << "    ssl_certificate_key " << certificates << "server.key;\n";
+            conf << "    ssl_certificate " << certificates << site.certificate << ".pem;\n"
+                 << "    ssl_certificate_key " << certificates << site.certificate << ".key;\n";
         }
         if (!site.limit_rate.empty()) conf << "    limit_rate " << site.limit_rate << ";\n";
         if (!site.ranges) conf << "    max_ranges 0;\n";
@@ -83,8 +91,6 @@ void NginxServer::Stop() {
     running_ = false;
     Shell("nginx -q -p '" + prefix_ + "' -c '" + prefix_ + "nginx.conf' -e '" + prefix_ + "error.log' -s stop");
     WaitUntil([&] { return !fs::exists(prefix_ + "nginx.pid"); }, std::chrono::seconds(10));
-    std::error_code ignored;
-    fs::remove_all(prefix_, ignored);
 }
 
 std::vector<std::string> NginxServer::AccessLog() const {

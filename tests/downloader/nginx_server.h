@@ -12,6 +12,7 @@ struct NginxSite {
     std::string address = "127.0.0.1";
     std::string root;           // folder served (files must be world-readable)
     bool tls = false;           // uses the build's test certificate for localhost and 127.0.0.1
+    std::string certificate = "server";  // with tls: "server", "untrusted" or "other-host" of the test CA folder
     std::string limit_rate;     // e.g. "2m" bytes per second per connection; empty: no limit
     bool ranges = true;         // false: ranges are ignored and every answer is the whole file (200)
     std::string extra;          // more directives inside the server block
@@ -26,6 +27,8 @@ public:
 
     // Starts nginx with every site on one free port; true once it answers.
     bool Start(const std::vector<NginxSite>& sites);
+    // Ends nginx; its logs stay readable until the object goes. nginx writes a request's log line just after
+    // answering it, so a test that needs every line stops the server first.
     void Stop();
     int Port() const { return port_; }
     // The access log: one line per request, "<server address> <status> <body bytes> <range header> <method>
