@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "tests/downloader/test_support.h"
+#include "tests/support/test_ca.h"
 
 namespace ixo_test {
 
@@ -38,7 +39,6 @@ bool NginxServer::StartOnce(const std::vector<NginxSite>& sites) {
     fs::permissions(prefix_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                  fs::perms::others_read | fs::perms::others_exec);
     port_ = FreeLoopbackPort();
-    std::string certificates = TestCertificateFolder();
 
     std::ostringstream conf;
     conf << "worker_processes 1;\n"
@@ -63,8 +63,8 @@ bool NginxServer::StartOnce(const std::vector<NginxSite>& sites) {
              << "    server_name _;\n"
              << "    root " << site.root << ";\n";
         if (site.tls) {
-            conf << "    ssl_certificate " << certificates << site.certificate << ".pem;\n"
-                 << "    ssl_certificate_key " << certificates << site.certificate << ".key;\n";
+            conf << "    ssl_certificate " << test_support::TestCaFile(site.certificate + ".pem") << ";\n"
+                 << "    ssl_certificate_key " << test_support::TestCaFile(site.certificate + ".key") << ";\n";
         }
         if (!site.limit_rate.empty()) conf << "    limit_rate " << site.limit_rate << ";\n";
         if (!site.ranges) conf << "    max_ranges 0;\n";

@@ -12,26 +12,13 @@
 #include "platform/process_identity.h"
 #include "system/md5.h"
 #include "system/simple_log.h"
+#include "tests/support/log_capture.h"
+#include "tests/support/run_command.h"
 
 namespace ixo_test {
 
 namespace fs = std::filesystem;
-
-TempFolder::TempFolder() {
-    static std::atomic<int> counter{0};
-    std::string base = platform::GetTempFolder() + "ixo-engine-test-" +
-                       std::to_string(platform::CurrentProcessId()) + "-" + std::to_string(counter++);
-    fs::remove_all(base);
-    fs::create_directories(base);
-    fs::permissions(base, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                              fs::perms::others_read | fs::perms::others_exec);
-    path_ = base + "/";
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-}
+using test_support::LogCapture;
 
 std::string PatternBytes(int64_t size, uint32_t seed) {
     std::string bytes(size_t(size), '\0');
@@ -75,47 +62,13 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
     return true;
 }
 
-int Shell(const std::string& command) {
-    int status = std::system(command.c_str());
-    // The shell's status word: the exit code sits in its second byte.
-    return status < 0 ? status : (status >> 8) & 0xFF;
+int Shell(const std::string& command) { return test_support::RunShell(command).exit_code; }
+
+void EnsureTestLog() { LogCapture(); }
+
+std::string ReadLog() {
+    static LogCapture capture;
+    return capture.NewText();
 }
-
-std::string ShellOutput(const std::string& command) {
-    static std::atomic<int> counter{0};
-    std::string file = platform::GetTempFolder() + "ixo-shell-" + std::to_string(platform::CurrentProcessId()) +
-                       "-" + std::to_string(counter++);
-    std::system((command + " > '" + file + "' 2>/dev/null").c_str());
-    std::string output = ReadTestFile(file);
-    std::error_code ignored;
-    fs::remove(file, ignored);
-    return output;
-}
-
-namespace {
-
-struct LogFileRemover {
-    std::string path;
-    ~LogFileRemover() {
-        std::error_code ignored;
-        if (!path.empty()) fs::remove(path, ignored);
-    }
-};
-
-LogFileRemover g_log_file;
-
-}  // namespace
-
-std::string EnsureTestLog() {
-    if (!GetLog()) {
-        InitLog(Utf8ToUtf16("engine-test-" + std::to_string(platform::CurrentProcessId()) + ".log"));
-        g_log_file.path = GetLog()->GetPath();
-    }
-    return GetLog()->GetPath();
-}
-
-std::string ReadLog() { return ReadTestFile(EnsureTestLog()); }
-
-std::string TestCertificateFolder() { return std::string(IXO_BINARY_DIR) + "/test-ca/"; }
 
 }  // namespace ixo_test

@@ -1,5 +1,5 @@
-// Small helpers of the engine's tests: a temporary folder, files of known content, waiting for a condition,
-// running shell commands and reading the process log.
+// Small helpers of the engine's tests over the shared test support: files of known content, waiting for a
+// condition, shell commands and the process log.
 #pragma once
 
 #include <chrono>
@@ -7,18 +7,11 @@
 #include <functional>
 #include <string>
 
+#include "tests/support/temp_folder.h"
+
 namespace ixo_test {
 
-// A fresh world-traversable folder under the temporary folder, ending in '/', removed with its content.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-};
+using test_support::TempFolder;
 
 // Bytes that differ at every offset of a file (a simple generator seeded by seed), so that a byte put at the
 // wrong offset is noticed.
@@ -33,15 +26,10 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 
 // Runs a shell command; returns its exit status.
 int Shell(const std::string& command);
-// Runs a shell command and returns what it printed.
-std::string ShellOutput(const std::string& command);
 
-// Opens the process log (once) in a temporary folder; returns its path.
-std::string EnsureTestLog();
-// The log's content.
+// Opens the process log in a private temporary folder (once per process, before any server starts).
+void EnsureTestLog();
+// Everything logged since.
 std::string ReadLog();
-
-// The build's test certificate folder (ca.pem, server.pem, server.key ...).
-std::string TestCertificateFolder();
 
 }  // namespace ixo_test
