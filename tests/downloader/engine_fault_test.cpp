@@ -161,7 +161,7 @@ TEST_F(EngineTest, TargetHeldOpenByAnotherProcessNamesItAndIsReplacedOnceRelease
     ASSERT_TRUE(WriteTestFile(site.Path() + "held.bin", content));
     std::string target = folder_.Path() + "held.bin";
     ASSERT_TRUE(WriteTestFile(target, "an older installer"));
-    testsupport::ChildProcess holder({"/bin/sh", "-c", "exec 3<'" + target + "'; exec sleep 60"});
+    test_support::ChildProcess holder({"/bin/sh", "-c", "exec 3<'" + target + "'; exec sleep 60"});
     ASSERT_TRUE(WaitUntil([&] { return platform::FileInUseByOtherProcess(target); }));
     NginxServer nginx;
     ASSERT_TRUE(nginx.Start({{.root = site.Path()}}));

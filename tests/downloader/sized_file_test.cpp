@@ -51,7 +51,7 @@ TEST(SizedFileTest, LeftoverHeldByAnotherProcessIsNotReplaced) {
     TempFolder folder;
     std::string path = folder.Path() + "held.~P2S";
     ASSERT_TRUE(WriteTestFile(path, "held"));
-    testsupport::ChildProcess holder({"/bin/sh", "-c", "exec 3<'" + path + "'; exec sleep 60"});
+    test_support::ChildProcess holder({"/bin/sh", "-c", "exec 3<'" + path + "'; exec sleep 60"});
     ASSERT_TRUE(WaitUntil([&] { return platform::FileInUseByOtherProcess(path); }));
 
     int error = 0;
@@ -89,7 +89,7 @@ TEST(SizedFileTest, LockersAreNamedButThisProcessIsNot) {
     std::string own_line = "process=[" + std::to_string(platform::CurrentProcessId()) + "]";
     EXPECT_EQ(ReadLog().find(own_line), std::string::npos);
 
-    testsupport::ChildProcess holder({"/bin/sh", "-c", "exec 3<'" + path + "'; exec sleep 60"});
+    test_support::ChildProcess holder({"/bin/sh", "-c", "exec 3<'" + path + "'; exec sleep 60"});
     ASSERT_TRUE(WaitUntil([&] {
         for (const platform::FileLocker& locker : platform::ListFileLockers(path, 10)) {
             if (locker.name == "sleep") return true;

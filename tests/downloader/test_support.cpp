@@ -64,11 +64,14 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 
 int Shell(const std::string& command) { return test_support::RunShell(command).exit_code; }
 
-void EnsureTestLog() { LogCapture(); }
-
-std::string ReadLog() {
+// Made by the first EnsureTestLog, before the code under test writes anything.
+LogCapture& TestLog() {
     static LogCapture capture;
-    return capture.NewText();
+    return capture;
 }
+
+void EnsureTestLog() { TestLog(); }
+
+std::string ReadLog() { return TestLog().NewText(); }
 
 }  // namespace ixo_test
