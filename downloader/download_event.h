@@ -42,23 +42,23 @@ enum DownloadResult : int32_t {
 };
 
 enum DownloadEventType : int32_t {
-    kEventFileName = 0,           // text16: the file name taken from the URL
-    kEventFileSize = 1,           // number: the total size
-    kEventFinished = 2,           // number: the result code
-    kEventProgress = 3,           // progress
-    kEventConnection = 4,         // number: bytes the new connection must fetch
-    kEventStarted = 7,            //
-    kEventAddressUsed = 8,        // text: the IP address
-    kEventAttempt = 9,            // number: the attempt (0-based)
-    kEventAttemptEnd = 10,        // value1: attempt, value2: result code
-    kEventFileMd5 = 11,           // text: the MD5 in uppercase hex
-    kEventMd5Match = 12,          //
-    kEventFileOperation = 13,     // value1: operation (kFileOperation...), value2: system error
-    kEventGetInfoFailed = 14,     // number: 2
-    kEventDnsCacheCleared = 15,   // number: the current result code
-    kEventDnsResolved = 16,       // text: "host:ip,ip,..."
-    kEventPrepare = 17,           //
-    kEventDownloadConfig = 18,    // value1: connection count, value2: buffer bytes per connection
+    kEventFileName = 0,          // text16: the file name taken from the URL
+    kEventFileSize = 1,          // number: the total size
+    kEventFinished = 2,          // number: the result code
+    kEventProgress = 3,          // progress
+    kEventConnection = 4,        // number: bytes the new connection must fetch
+    kEventStarted = 7,           //
+    kEventAddressUsed = 8,       // text: the IP address
+    kEventAttempt = 9,           // number: the attempt (0-based)
+    kEventAttemptEnd = 10,       // value1: attempt, value2: result code
+    kEventFileMd5 = 11,          // text: the MD5 in uppercase hex
+    kEventMd5Match = 12,         //
+    kEventFileOperation = 13,    // value1: operation (kFileOperation...), value2: system error
+    kEventGetInfoFailed = 14,    // number: 2
+    kEventDnsCacheCleared = 15,  // number: the current result code
+    kEventDnsResolved = 16,      // text: "host:ip,ip,..."
+    kEventPrepare = 17,          //
+    kEventDownloadConfig = 18,   // value1: connection count, value2: buffer bytes per connection
 };
 
 // value1 of kEventFileOperation.

@@ -6,7 +6,9 @@ namespace ns_IXD {
 
 namespace {
 
-std::u16string Text(const char16_t* text) { return text ? std::u16string(text) : std::u16string(); }
+std::u16string Text(const char16_t* text) {
+    return text ? std::u16string(text) : std::u16string();
+}
 
 }  // namespace
 
@@ -109,7 +111,9 @@ void DownloaderManager::SetCallBack(IDownloaderManagerCallBack* callback) {
     notify_message_.store(0);
 }
 
-int DownloaderManager::GetTaskCount() { return task_manager_ ? task_manager_->GetTaskCount() : 0; }
+int DownloaderManager::GetTaskCount() {
+    return task_manager_ ? task_manager_->GetTaskCount() : 0;
+}
 
 bool DownloaderManager::RemoveAllTasks() {
     if (!task_manager_ || !task_manager_->HasTask(-1)) return false;
@@ -129,8 +133,12 @@ void DownloaderManager::Notify(std::unique_ptr<DownloadEvent> event, int64_t) {
     if (!callback) return;
     const int32_t id = event->task_id;
     switch (event->type) {
-        case kEventFileName: callback->OnFileName(id, event->text16.c_str()); break;
-        case kEventFileSize: callback->OnFileSize(id, event->number); break;
+        case kEventFileName:
+            callback->OnFileName(id, event->text16.c_str());
+            break;
+        case kEventFileSize:
+            callback->OnFileSize(id, event->number);
+            break;
         case kEventFinished: {
             int32_t result = int32_t(event->number);
             WriteLog(kLogInfo, "[INFO] finished, task_id=[%d], result=[%d]", id, result);
@@ -147,16 +155,36 @@ void DownloaderManager::Notify(std::unique_ptr<DownloadEvent> event, int64_t) {
                                      event->progress->speed);
             }
             break;
-        case kEventConnection: callback->OnConnection(id, -1, 0, event->number); break;
-        case kEventStarted: callback->OnStart(id); break;
-        case kEventAddressUsed: callback->OnAddressUsed(id, event->text.c_str()); break;
-        case kEventAttempt: callback->OnRetry(id, int32_t(event->number)); break;
-        case kEventAttemptEnd: callback->OnAttemptEnd(id, event->value1, event->value2); break;
-        case kEventFileMd5: callback->OnFileMd5(id, event->text.c_str()); break;
-        case kEventMd5Match: callback->OnMd5Match(id); break;
-        case kEventFileOperation: callback->OnFileOperationFailed(id, event->value1, event->value2); break;
-        case kEventGetInfoFailed: callback->OnGetInfoFailed(id, int32_t(event->number)); break;
-        case kEventDnsCacheCleared: callback->OnDnsCacheCleared(id, int32_t(event->number)); break;
+        case kEventConnection:
+            callback->OnConnection(id, -1, 0, event->number);
+            break;
+        case kEventStarted:
+            callback->OnStart(id);
+            break;
+        case kEventAddressUsed:
+            callback->OnAddressUsed(id, event->text.c_str());
+            break;
+        case kEventAttempt:
+            callback->OnRetry(id, int32_t(event->number));
+            break;
+        case kEventAttemptEnd:
+            callback->OnAttemptEnd(id, event->value1, event->value2);
+            break;
+        case kEventFileMd5:
+            callback->OnFileMd5(id, event->text.c_str());
+            break;
+        case kEventMd5Match:
+            callback->OnMd5Match(id);
+            break;
+        case kEventFileOperation:
+            callback->OnFileOperationFailed(id, event->value1, event->value2);
+            break;
+        case kEventGetInfoFailed:
+            callback->OnGetInfoFailed(id, int32_t(event->number));
+            break;
+        case kEventDnsCacheCleared:
+            callback->OnDnsCacheCleared(id, int32_t(event->number));
+            break;
         case kEventDnsResolved: {
             size_t colon = event->text.find(':');
             if (colon == std::string::npos) break;
@@ -165,9 +193,14 @@ void DownloaderManager::Notify(std::unique_ptr<DownloadEvent> event, int64_t) {
             callback->OnDnsResolved(id, host.c_str(), ips.c_str());
             break;
         }
-        case kEventPrepare: callback->OnPrepare(id); break;
-        case kEventDownloadConfig: callback->OnDownloadConfig(id, event->value1, event->value2); break;
-        default: break;
+        case kEventPrepare:
+            callback->OnPrepare(id);
+            break;
+        case kEventDownloadConfig:
+            callback->OnDownloadConfig(id, event->value1, event->value2);
+            break;
+        default:
+            break;
     }
 }
 

@@ -131,7 +131,8 @@ void HostIpManager::Resolve(const std::string& authority, const std::string& nam
     if (addresses.empty()) {
         std::vector<std::string> texts;
         QueryHttpDns(name, texts);
-        WriteLog(kLogInfo, "[INFO] query httpdns, host=[%s], ip count=[%d].", name.c_str(), int(texts.size()));
+        WriteLog(kLogInfo, "[INFO] query httpdns, host=[%s], ip count=[%d].", name.c_str(),
+                 int(texts.size()));
         for (const std::string& text : texts) {
             // Only well-formed addresses are kept: anything else in the answer is not an address.
             if (std::optional<uint32_t> address = platform::TextToIpv4(text)) addresses.insert(*address);
@@ -215,7 +216,8 @@ bool QueryHttpDns(const std::string& host, std::vector<std::string>& ips) {
     size_t begin = 0;
     while (begin <= answer.size()) {
         size_t comma = answer.find(',', begin);
-        std::string piece = answer.substr(begin, comma == std::string::npos ? std::string::npos : comma - begin);
+        std::string piece =
+            answer.substr(begin, comma == std::string::npos ? std::string::npos : comma - begin);
         if (piece.size() > 1) {
             piece = Trim(piece, " \t");
             if (piece.size() >= 2) ips.push_back(piece.substr(1, piece.size() - 2));

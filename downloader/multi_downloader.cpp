@@ -3,8 +3,8 @@
 #include <curl/curl.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cctype>
+#include <chrono>
 
 #include "downloader/host_ip_manager.h"
 #include "downloader/range_table.h"
@@ -26,7 +26,7 @@ namespace {
 constexpr int64_t kMiB = 0x100000;
 constexpr int64_t kAmpleMemory = 0x7800000;  // 24 buffers of 5 MiB
 constexpr int64_t kSplitMinimumLeft = 0x100000;
-constexpr int64_t kSaveEvery = 0x1E00000;   // 30 MiB
+constexpr int64_t kSaveEvery = 0x1E00000;  // 30 MiB
 constexpr int32_t kMinimumBufferOne = 0x40000;
 constexpr int32_t kMinimumBufferMany = 0x80000;
 constexpr int kRenameTries = 15;
@@ -40,7 +40,8 @@ std::atomic<int64_t> g_memory_override{0};
 std::atomic<int64_t> g_save_every{kSaveEvery};
 
 int64_t NowSeconds() {
-    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::system_clock::now().time_since_epoch())
         .count();
 }
 
@@ -70,28 +71,40 @@ bool IsInUseError(int error) {
 bool IsGatewayBlockPage(const std::string& effective_url) {
     UrlParts parts;
     if (effective_url.empty() || !SplitUrl(effective_url, parts)) return false;
-    bool private_host =
-        parts.name.rfind("10.", 0) == 0 || parts.name.rfind("192.", 0) == 0 || parts.name.rfind("172.", 0) == 0;
+    bool private_host = parts.name.rfind("10.", 0) == 0 || parts.name.rfind("192.", 0) == 0 ||
+                        parts.name.rfind("172.", 0) == 0;
     return private_host && effective_url.find("disable.htm") != std::string::npos;
 }
 
-size_t DiscardBody(char*, size_t, size_t, void*) { return 0; }
+size_t DiscardBody(char*, size_t, size_t, void*) {
+    return 0;
+}
 
 // The task's result for a transfer error of a range connection.
 int32_t ResultOfTransferError(int error) {
     switch (error) {
-        case CURLE_COULDNT_RESOLVE_HOST: return kResultDnsFailed;
-        case CURLE_COULDNT_CONNECT: return kResultConnectFailed;
-        case CURLE_OPERATION_TIMEDOUT: return kResultTimeout;
-        case CURLE_RANGE_ERROR: return kResultReceiveFailed;
-        case CURLE_RECV_ERROR: return kResultReceiveFailed;
+        case CURLE_COULDNT_RESOLVE_HOST:
+            return kResultDnsFailed;
+        case CURLE_COULDNT_CONNECT:
+            return kResultConnectFailed;
+        case CURLE_OPERATION_TIMEDOUT:
+            return kResultTimeout;
+        case CURLE_RANGE_ERROR:
+            return kResultReceiveFailed;
+        case CURLE_RECV_ERROR:
+            return kResultReceiveFailed;
         case CURLE_SSL_CONNECT_ERROR:
         case 51:  // the former peer-certificate error number
-        case CURLE_PEER_FAILED_VERIFICATION: return kResultSslFailed;
-        case CURLE_SEND_ERROR: return kResultSendFailed;
-        case CURLE_TOO_MANY_REDIRECTS: return kResultTooManyRedirects;
-        case CURLE_GOT_NOTHING: return kResultServerClosed;
-        default: return kResultOtherTransferError;
+        case CURLE_PEER_FAILED_VERIFICATION:
+            return kResultSslFailed;
+        case CURLE_SEND_ERROR:
+            return kResultSendFailed;
+        case CURLE_TOO_MANY_REDIRECTS:
+            return kResultTooManyRedirects;
+        case CURLE_GOT_NOTHING:
+            return kResultServerClosed;
+        default:
+            return kResultOtherTransferError;
     }
 }
 
@@ -114,7 +127,9 @@ void CMultiDownloader::SetSupervisionIntervalForTesting(int64_t milliseconds) {
     g_supervision_ms.store(milliseconds);
 }
 
-void CMultiDownloader::SetAvailableMemoryForTesting(int64_t bytes) { g_memory_override.store(bytes); }
+void CMultiDownloader::SetAvailableMemoryForTesting(int64_t bytes) {
+    g_memory_override.store(bytes);
+}
 
 void CMultiDownloader::SetSaveIntervalForTesting(int64_t bytes) {
     g_save_every.store(bytes > 0 ? bytes : kSaveEvery);
@@ -174,7 +189,9 @@ int64_t CMultiDownloader::GetDownloaded(bool include_cached) {
     return sum;
 }
 
-int64_t CMultiDownloader::EngineBytes() { return GetDownloaded(false); }
+int64_t CMultiDownloader::EngineBytes() {
+    return GetDownloaded(false);
+}
 
 int32_t CMultiDownloader::GetSpeed() {
     return int32_t(std::min<int64_t>(EngineBytes() / GetElapsedSeconds(), INT32_MAX));
@@ -237,8 +254,8 @@ void CMultiDownloader::ThreadBody() {
         result_.store(kResultGetInfoFailed);
     } else {
         Raise(kEventFileSize, total_size_.load());
-        if (platform::GetFileSize(target_path_).value_or(-1) == total_size_.load() && server_md5_.size() >= 3 &&
-            CheckMd5(target_path_, false)) {
+        if (platform::GetFileSize(target_path_).value_or(-1) == total_size_.load() &&
+            server_md5_.size() >= 3 && CheckMd5(target_path_, false)) {
             WriteLog(kLogInfo, "[INFO] multi, is already downloaded.");
             cached_.store(total_size_.load());
             result_.store(kResultSuccess);
@@ -274,7 +291,8 @@ void CMultiDownloader::RunAttempts() {
         start_time_ms_ = NowMilliseconds();
         start_time_.store(NowSeconds());
         if (!LayOutRanges()) break;
-        WriteLog(kLogInfo, "[INFO] multi, start retry=[%d], thread=[%d], buffer=[%d].", attempt, threads_, buffer_);
+        WriteLog(kLogInfo, "[INFO] multi, start retry=[%d], thread=[%d], buffer=[%d].", attempt, threads_,
+                 buffer_);
         Raise(kEventAttempt, attempt);
         no_progress_ = 0;
         error_budget_ = std::max(20, 2 * threads_);
@@ -310,7 +328,8 @@ void CMultiDownloader::RunAttempts() {
             Raise(kEventAttemptEnd, 0, attempt, 0);
             break;
         }
-        WriteLog(kLogError, "[ERROR] multi, download failed! retry=[%d], status=[%d]", attempt, result_.load());
+        WriteLog(kLogError, "[ERROR] multi, download failed! retry=[%d], status=[%d]", attempt,
+                 result_.load());
         Raise(kEventAttemptEnd, 0, attempt, result_.load());
         if (result_.load() == kResultUserCanceled) {
             DestroyConnections();
@@ -369,7 +388,8 @@ std::string CMultiDownloader::PickAddress() {
     return least->first;
 }
 
-bool CMultiDownloader::StartConnection(int64_t start, int64_t end, int32_t buffer, const std::string& address) {
+bool CMultiDownloader::StartConnection(int64_t start, int64_t end, int32_t buffer,
+                                       const std::string& address) {
     int32_t minimum = threads_ < 2 ? kMinimumBufferOne : kMinimumBufferMany;
     if (buffer < minimum) {
         WriteLog(kLogError, "[ERROR] multi, buffer size [%lld] less than minimum [%lld] for %d threads.",
@@ -404,7 +424,8 @@ bool CMultiDownloader::LayOutRanges() {
 
     int error = 0;
     int outcome = CreateSizedFile(Utf8ToUtf16(temp_path_), error, total_size_.load());
-    WriteLog(kLogInfo, "[INFO] multi, create tmp file=[%s], ret=[%d][%d].", temp_path_.c_str(), outcome, error);
+    WriteLog(kLogInfo, "[INFO] multi, create tmp file=[%s], ret=[%d][%d].", temp_path_.c_str(), outcome,
+             error);
     if (outcome == kSizedFileCreated) {
         platform::SetFileHidden(temp_path_, true);
     } else if (outcome == kSizedFileNoSpace) {
@@ -527,7 +548,8 @@ bool CMultiDownloader::Supervise() {
 void CMultiDownloader::HandleEnded(CRangeConnection& connection, bool& started) {
     int error = connection.GetTransferError();
     if (error != CURLE_OK && error != CURLE_WRITE_ERROR && error != CURLE_ABORTED_BY_CALLBACK) {
-        WriteLog(kLogError, "[ERROR] multi, curl_error=[%d][%s].", error, curl_easy_strerror(CURLcode(error)));
+        WriteLog(kLogError, "[ERROR] multi, curl_error=[%d][%s].", error,
+                 curl_easy_strerror(CURLcode(error)));
         result_.store(ResultOfTransferError(error));
         if (error == CURLE_RANGE_ERROR) multi_ = false;
     }

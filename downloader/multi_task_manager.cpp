@@ -5,9 +5,13 @@
 
 namespace ns_IXD {
 
-CMultiTaskManager::CMultiTaskManager() { EnsureCurlInitialised(); }
+CMultiTaskManager::CMultiTaskManager() {
+    EnsureCurlInitialised();
+}
 
-CMultiTaskManager::~CMultiTaskManager() { RemoveAllTasks(); }
+CMultiTaskManager::~CMultiTaskManager() {
+    RemoveAllTasks();
+}
 
 void CMultiTaskManager::SetObserver(IObserver* observer) {
     std::lock_guard<std::mutex> hold(lock_);

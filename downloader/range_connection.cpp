@@ -25,11 +25,14 @@ constexpr long kLowSpeedSeconds = 60;
 constexpr char kUserAgent[] = "Mozilla/4.0 (compatible; MSIE 8.0; Windows NT 6.1; Trident/4.0)";
 
 int64_t NowSeconds() {
-    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::system_clock::now().time_since_epoch())
         .count();
 }
 
-CURL* Easy(void* handle) { return static_cast<CURL*>(handle); }
+CURL* Easy(void* handle) {
+    return static_cast<CURL*>(handle);
+}
 
 }  // namespace
 
@@ -41,7 +44,9 @@ CRangeConnection::~CRangeConnection() {
     Release();
 }
 
-void CRangeConnection::SetStallLimitForTesting(int64_t milliseconds) { g_stall_limit_ms.store(milliseconds); }
+void CRangeConnection::SetStallLimitForTesting(int64_t milliseconds) {
+    g_stall_limit_ms.store(milliseconds);
+}
 
 void CRangeConnection::SetCertificateAuthorityFile(const std::string& path) {
     std::lock_guard<std::mutex> hold(g_ca_lock);
@@ -77,7 +82,8 @@ bool CRangeConnection::Init(const std::string& url, int64_t start, int64_t end, 
     }
 
     curl_slist* resolve = nullptr;
-    for (const std::string& pin : ResolvePins(url, address)) resolve = curl_slist_append(resolve, pin.c_str());
+    for (const std::string& pin : ResolvePins(url, address))
+        resolve = curl_slist_append(resolve, pin.c_str());
     resolve_list_ = resolve;
 
     std::string range = "Range: bytes=" + std::to_string(start) + "-";
@@ -137,7 +143,8 @@ void CRangeConnection::CancelIfActive() {
                      "saved=[%lld], speed=[%.0f B/s].",
                      static_cast<void*>(this), static_cast<long long>(start_),
                      static_cast<long long>(end_.load()), static_cast<long long>(received_.load()),
-                     static_cast<long long>(GetBytesLeft()), static_cast<long long>(written_.load()), speed_.load());
+                     static_cast<long long>(GetBytesLeft()), static_cast<long long>(written_.load()),
+                     speed_.load());
             return;
         }
     }
@@ -251,7 +258,8 @@ void CRangeConnection::ChangeState(int32_t state) {
     end_time_.store(NowSeconds());
     if (handle_) {
         curl_off_t speed = 0;
-        if (curl_easy_getinfo(Easy(handle_), CURLINFO_SPEED_DOWNLOAD_T, &speed) == CURLE_OK) speed_.store(double(speed));
+        if (curl_easy_getinfo(Easy(handle_), CURLINFO_SPEED_DOWNLOAD_T, &speed) == CURLE_OK)
+            speed_.store(double(speed));
     }
     const long long start = start_, end = end_.load(), received = received_.load(), left = GetBytesLeft(),
                     written = written_.load();
@@ -282,8 +290,8 @@ void CRangeConnection::ThreadBody() {
     // write error once its last byte is in).
     if (state_.load() == kRunning && received_.load() > 0 && GetBytesLeft() == 0) SetState(kDone);
     if (result != CURLE_OK && state_.load() == kRunning) {
-        WriteLog(kLogError, "[ERROR] easy=[%p], curl_easy_perform failed! err=[%d][%s].", static_cast<void*>(this),
-                 int(result), curl_easy_strerror(result));
+        WriteLog(kLogError, "[ERROR] easy=[%p], curl_easy_perform failed! err=[%d][%s].",
+                 static_cast<void*>(this), int(result), curl_easy_strerror(result));
         SetState(kFailed);
     }
     long status = 0;
@@ -314,10 +322,12 @@ void CRangeConnection::ThreadBody() {
              static_cast<long long>(GetBytesLeft()), static_cast<long long>(written_.load()));
     long verify = 0;
     if (curl_easy_getinfo(easy, CURLINFO_SSL_VERIFYRESULT, &verify) == CURLE_OK && verify != 0) {
-        WriteLog(kLogWarn, "[WARN] easy=[%p], ssl verify result=[%d].", static_cast<void*>(this), int(verify));
+        WriteLog(kLogWarn, "[WARN] easy=[%p], ssl verify result=[%d].", static_cast<void*>(this),
+                 int(verify));
     }
     char* effective = nullptr;
-    if (curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective && url_ != effective) {
+    if (curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective &&
+        url_ != effective) {
         WriteLog(kLogInfo, "[INFO] easy=[%p], effective url=[%s].", static_cast<void*>(this), effective);
         std::lock_guard<std::mutex> hold(effective_url_lock_);
         effective_url_ = effective;

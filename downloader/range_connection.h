@@ -96,8 +96,8 @@ private:
     void Release();
     static int64_t NowMilliseconds();
 
-    void* handle_ = nullptr;           // the transfer
-    void* resolve_list_ = nullptr;     // host-to-address pins
+    void* handle_ = nullptr;        // the transfer
+    void* resolve_list_ = nullptr;  // host-to-address pins
     void* header_list_ = nullptr;
     int64_t start_ = 0;
     std::atomic<int64_t> end_{-1};

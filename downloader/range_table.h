@@ -30,8 +30,9 @@ struct RemainingRange {
 std::string EncodeRangeTable(const std::vector<RemainingRange>& ranges);
 
 // Reads the table at the end of an open file whose data area is total bytes. Every range must lie in the
-// data area (0 <= start <= end < total), no two may start at the same byte, their lengths must not add up to more than total, and the file must end right after
-// n. Returns the ranges keyed by start, or nothing when there is no valid table.
+// data area (0 <= start <= end < total), no two may start at the same byte, their lengths must not add up to
+// more than total, and the file must end right after n. Returns the ranges keyed by start, or nothing when
+// there is no valid table.
 std::optional<std::map<int64_t, int64_t>> ReadRangeTable(platform::FileHandle& file, int64_t total);
 
 }  // namespace ns_IXD

@@ -6,7 +6,9 @@ namespace ns_IXD {
 
 CTaskOperator::CTaskOperator() = default;
 
-CTaskOperator::~CTaskOperator() { Stop(); }
+CTaskOperator::~CTaskOperator() {
+    Stop();
+}
 
 void CTaskOperator::Start(ITaskManager* task_manager) {
     task_manager_ = task_manager;
@@ -47,11 +49,20 @@ void CTaskOperator::Worker() {
                 task_manager_->AddTask(command.url, command.folder, command.spare, command.pid,
                                        command.exe_version, command.md5, command.value);
                 break;
-            case kCommandRemove: task_manager_->RemoveTask(command.task_id); break;
-            case kCommandPause: task_manager_->StopTask(command.task_id); break;
-            case kCommandResume: task_manager_->ResumeTask(command.task_id); break;
-            case kCommandRemoveAll: task_manager_->RemoveAllTasks(); break;
-            default: break;
+            case kCommandRemove:
+                task_manager_->RemoveTask(command.task_id);
+                break;
+            case kCommandPause:
+                task_manager_->StopTask(command.task_id);
+                break;
+            case kCommandResume:
+                task_manager_->ResumeTask(command.task_id);
+                break;
+            case kCommandRemoveAll:
+                task_manager_->RemoveAllTasks();
+                break;
+            default:
+                break;
         }
     }
 }

@@ -27,7 +27,7 @@ struct TaskCommand {
     int32_t pid = 0;      // task id of an add command
     int32_t task_id = 0;  // task id of every other command
     int32_t type = kCommandNone;
-    int32_t value = 0;    // passed through, never read
+    int32_t value = 0;  // passed through, never read
     std::u16string url;
     std::u16string folder;
     std::u16string spare;  // passed through, never read

@@ -1,8 +1,8 @@
-#include "platform/file_attributes.h"
-
 #include <sys/xattr.h>
 
 #include <cerrno>
+
+#include "platform/file_attributes.h"
 
 namespace platform {
 

@@ -1,11 +1,10 @@
-#include "platform/file_handle.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 
+#include "platform/file_handle.h"
 #include "platform/system_error.h"
 #include "platform/system_error_linux.h"
 
@@ -25,9 +24,13 @@ bool Succeed() {
 
 }  // namespace
 
-FileHandle::~FileHandle() { Close(); }
+FileHandle::~FileHandle() {
+    Close();
+}
 
-FileHandle::FileHandle(FileHandle&& other) noexcept : descriptor_(other.descriptor_) { other.descriptor_ = -1; }
+FileHandle::FileHandle(FileHandle&& other) noexcept : descriptor_(other.descriptor_) {
+    other.descriptor_ = -1;
+}
 
 FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
     if (this != &other) {
@@ -119,7 +122,7 @@ bool FileHandle::Reserve(int64_t size) {
 }
 
 std::optional<int64_t> FileHandle::Size() const {
-    struct stat info{};
+    struct stat info {};
     if (descriptor_ < 0 || fstat(descriptor_, &info) != 0) return std::nullopt;
     return int64_t(info.st_size);
 }

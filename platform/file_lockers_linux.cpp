@@ -1,5 +1,3 @@
-#include "platform/file_lockers.h"
-
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,6 +5,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+
+#include "platform/file_lockers.h"
 
 namespace platform {
 
@@ -28,7 +28,7 @@ bool HoldsFile(const std::string& process_folder, dev_t device, ino_t inode) {
     bool found = false;
     while (dirent* item = readdir(descriptors)) {
         if (!IsNumber(item->d_name)) continue;
-        struct stat info{};
+        struct stat info {};
         if (stat((fd_folder + "/" + item->d_name).c_str(), &info) == 0 && info.st_dev == device &&
             info.st_ino == inode) {
             found = true;
@@ -43,7 +43,7 @@ bool HoldsFile(const std::string& process_folder, dev_t device, ino_t inode) {
 
 std::vector<FileLocker> ListFileLockers(const std::string& path, size_t max_count) {
     std::vector<FileLocker> lockers;
-    struct stat target{};
+    struct stat target {};
     if (stat(path.c_str(), &target) != 0) return lockers;
     DIR* processes = opendir("/proc");
     if (!processes) return lockers;

@@ -1,5 +1,3 @@
-#include "platform/name_resolver.h"
-
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -9,6 +7,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+
+#include "platform/name_resolver.h"
 
 extern char** environ;
 

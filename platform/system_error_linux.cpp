@@ -1,8 +1,8 @@
-#include "platform/system_error.h"
+#include "platform/system_error_linux.h"
 
 #include <cerrno>
 
-#include "platform/system_error_linux.h"
+#include "platform/system_error.h"
 
 namespace platform {
 
@@ -12,30 +12,49 @@ thread_local int g_last_error = 0;
 
 int SystemErrorFromErrno(int native) {
     switch (native) {
-        case 0: return kErrorSuccess;
-        case ENOENT: return kErrorFileNotFound;
-        case ENOTDIR: return kErrorPathNotFound;
+        case 0:
+            return kErrorSuccess;
+        case ENOENT:
+            return kErrorFileNotFound;
+        case ENOTDIR:
+            return kErrorPathNotFound;
         case EACCES:
         case EPERM:
-        case EISDIR: return kErrorAccessDenied;
-        case EBADF: return kErrorInvalidHandle;
-        case ENOMEM: return kErrorNotEnoughMemory;
-        case EROFS: return kErrorWriteProtect;
+        case EISDIR:
+            return kErrorAccessDenied;
+        case EBADF:
+            return kErrorInvalidHandle;
+        case ENOMEM:
+            return kErrorNotEnoughMemory;
+        case EROFS:
+            return kErrorWriteProtect;
         case EBUSY:
-        case ETXTBSY: return kErrorSharingViolation;
-        case EEXIST: return kErrorFileExists;
-        case EINVAL: return kErrorInvalidParameter;
+        case ETXTBSY:
+            return kErrorSharingViolation;
+        case EEXIST:
+            return kErrorFileExists;
+        case EINVAL:
+            return kErrorInvalidParameter;
         case ENOSPC:
-        case EDQUOT: return kErrorDiskFull;
-        case ENAMETOOLONG: return kErrorFilenameTooLong;
-        case EFBIG: return kErrorFileTooLarge;
-        case EIO: return kErrorIoDevice;
-        default: return kErrorNativeBit | native;
+        case EDQUOT:
+            return kErrorDiskFull;
+        case ENAMETOOLONG:
+            return kErrorFilenameTooLong;
+        case EFBIG:
+            return kErrorFileTooLarge;
+        case EIO:
+            return kErrorIoDevice;
+        default:
+            return kErrorNativeBit | native;
     }
 }
 
-void SetLastSystemError(int error) { g_last_error = error; }
+void SetLastSystemError(int error) {
+    g_last_error = error;
+}
 
-int LastSystemError() { return g_last_error; }
+int LastSystemError() {
+    return g_last_error;
+}
 
 }  // namespace platform

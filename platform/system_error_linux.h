@@ -1,4 +1,5 @@
-// Inside the platform layer only: maps errno values to the portable numbers and records the thread's last one.
+// Inside the platform layer only: maps errno values to the portable numbers and records the thread's last
+// one.
 #pragma once
 
 namespace platform {

@@ -1,10 +1,10 @@
-#include "platform/system_status.h"
-
 #include <sys/statvfs.h>
 
 #include <fstream>
 #include <sstream>
 #include <vector>
+
+#include "platform/system_status.h"
 
 namespace platform {
 
@@ -43,7 +43,7 @@ std::optional<int64_t> GetTcpSegmentsReceived() {
 }
 
 std::optional<int64_t> GetFreeDiskSpace(const std::string& path) {
-    struct statvfs info{};
+    struct statvfs info {};
     if (statvfs(path.c_str(), &info) != 0) return std::nullopt;
     return int64_t(info.f_bavail) * int64_t(info.f_frsize);
 }

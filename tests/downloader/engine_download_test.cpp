@@ -22,8 +22,8 @@ TEST_P(EngineDownloadTest, ManyConnectionsGiveAByteIdenticalFile) {
     ASSERT_TRUE(WriteTestFile(site.Path() + "setup.bin", content));
     NginxServer nginx;
     ASSERT_TRUE(nginx.Start({{.root = site.Path(), .tls = tls}}));
-    std::string url = std::string(tls ? "https" : "http") + "://localhost:" + std::to_string(nginx.Port()) +
-                      "/setup.bin";
+    std::string url =
+        std::string(tls ? "https" : "http") + "://localhost:" + std::to_string(nginx.Port()) + "/setup.bin";
 
     ASSERT_EQ(Download(url, Md5Hex(content)), 0);
 
@@ -57,7 +57,8 @@ TEST_F(EngineTest, FileSmallerThanTheConnectionCountUsesOneConnectionPerByte) {
     // Parts of one byte each; none is left empty, so no request asks for bytes the file does not have.
     EXPECT_EQ(callback_.Matching("OnConnection").size(), 5u);
     nginx.Stop();
-    for (const std::string& line : nginx.AccessLog()) EXPECT_EQ(line.find(" 416 "), std::string::npos) << line;
+    for (const std::string& line : nginx.AccessLog())
+        EXPECT_EQ(line.find(" 416 "), std::string::npos) << line;
 }
 
 TEST_F(EngineTest, TargetWithTheExpectedMd5IsNotFetchedAgain) {

@@ -15,7 +15,9 @@
 namespace ixo_test {
 namespace {
 
-std::string Url(int port, const std::string& path) { return "http://localhost:" + std::to_string(port) + path; }
+std::string Url(int port, const std::string& path) {
+    return "http://localhost:" + std::to_string(port) + path;
+}
 
 TEST_F(EngineTest, ServerRefusingRangesWith416IsFetchedWithOneConnectionNext) {
     FaultScript script;
@@ -48,11 +50,11 @@ TEST_F(EngineTest, ServerAnswering200ToRangesIsCaughtByMd5AndEndsWithOneConnecti
     EXPECT_EQ(ReadTestFile(folder_.Path() + "whole.bin"), content);
     std::vector<std::string> ends = callback_.Matching("OnAttemptEnd");
     ASSERT_EQ(ends.size(), 5u);
-    for (int attempt = 0; attempt < 4; ++attempt) EXPECT_EQ(ends[attempt], "OnAttemptEnd " + std::to_string(attempt) + " 11");
+    for (int attempt = 0; attempt < 4; ++attempt)
+        EXPECT_EQ(ends[attempt], "OnAttemptEnd " + std::to_string(attempt) + " 11");
     std::vector<std::string> last = AttemptLines(4);
-    EXPECT_EQ(std::count_if(last.begin(), last.end(), [](const std::string& line) {
-                  return line.rfind("OnConnection ", 0) == 0;
-              }),
+    EXPECT_EQ(std::count_if(last.begin(), last.end(),
+                            [](const std::string& line) { return line.rfind("OnConnection ", 0) == 0; }),
               1);
 }
 
@@ -74,7 +76,8 @@ TEST_F(EngineTest, WrongMd5LowersTheConnectionsTo12Then8Then4ThenOne) {
                                 [](const std::string& line) { return line.rfind("OnConnection ", 0) == 0; }),
                   expected_connections[attempt])
             << "attempt " << attempt;
-        EXPECT_EQ(std::count(lines.begin(), lines.end(), "OnAttemptEnd " + std::to_string(attempt) + " 11"), 1);
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), "OnAttemptEnd " + std::to_string(attempt) + " 11"),
+                  1);
     }
     // The sixth attempt forgets the hosts and resolves again.
     EXPECT_EQ(callback_.Matching("OnDnsCacheCleared").size(), 1u);
@@ -144,12 +147,15 @@ TEST_F(EngineTest, FullDiskGivesResult10) {
     std::u16string url = Utf8ToUtf16(Url(nginx.Port(), "/huge.bin"));
     std::u16string folder = Utf8ToUtf16(disk + "/");
 
-    ASSERT_EQ(manager_->AddTask(url.c_str(), folder.c_str(), u"", 7, u"", Utf8ToUtf16(Md5Hex(content)).c_str(), 0), 7);
+    ASSERT_EQ(
+        manager_->AddTask(url.c_str(), folder.c_str(), u"", 7, u"", Utf8ToUtf16(Md5Hex(content)).c_str(), 0),
+        7);
     int result = callback_.WaitFinished();
     Shell("umount '" + disk + "'");
 
     EXPECT_EQ(result, 10);
-    EXPECT_EQ(callback_.Matching("OnFileOperationFailed"), std::vector<std::string>{"OnFileOperationFailed 3 112"});
+    EXPECT_EQ(callback_.Matching("OnFileOperationFailed"),
+              std::vector<std::string>{"OnFileOperationFailed 3 112"});
     EXPECT_NE(ReadLog().find("[ERROR] multi, disk space not enough!"), std::string::npos);
 }
 
@@ -170,7 +176,8 @@ TEST_F(EngineTest, TargetHeldOpenByAnotherProcessNamesItAndIsReplacedOnceRelease
     std::u16string md5 = Utf8ToUtf16(Md5Hex(content));
     ASSERT_EQ(manager_->AddTask(url.c_str(), folder.c_str(), u"", 7, u"", md5.c_str(), 0), 7);
 
-    std::string locker = "[WARN] process=[" + std::to_string(holder.Pid()) + "][sleep] locked the file=[" + target + "] ";
+    std::string locker =
+        "[WARN] process=[" + std::to_string(holder.Pid()) + "][sleep] locked the file=[" + target + "] ";
     ASSERT_TRUE(WaitUntil([&] { return ReadLog().find(locker) != std::string::npos; })) << ReadLog();
     holder.Signal(9);
     holder.Wait();

@@ -12,36 +12,58 @@ void RecordingCallback::Add(std::string line) {
     changed_.notify_all();
 }
 
-void RecordingCallback::OnFileName(int32_t, const char16_t* name) { Add("OnFileName " + Utf16ToUtf8(name)); }
-void RecordingCallback::OnFileSize(int32_t, int64_t size) { Add("OnFileSize " + std::to_string(size)); }
+void RecordingCallback::OnFileName(int32_t, const char16_t* name) {
+    Add("OnFileName " + Utf16ToUtf8(name));
+}
+void RecordingCallback::OnFileSize(int32_t, int64_t size) {
+    Add("OnFileSize " + std::to_string(size));
+}
 void RecordingCallback::OnProgress(int32_t, int64_t downloaded, int64_t, int32_t) {
     std::lock_guard<std::mutex> hold(lock_);
     last_progress_ = downloaded;
 }
-void RecordingCallback::OnComplete(int32_t) { Add("OnComplete"); }
-void RecordingCallback::OnError(int32_t, int32_t result) { Add("OnError " + std::to_string(result)); }
+void RecordingCallback::OnComplete(int32_t) {
+    Add("OnComplete");
+}
+void RecordingCallback::OnError(int32_t, int32_t result) {
+    Add("OnError " + std::to_string(result));
+}
 void RecordingCallback::OnConnection(int32_t, int32_t, int32_t kind, int64_t value) {
     Add("OnConnection " + std::to_string(kind) + " " + std::to_string(value));
 }
-void RecordingCallback::OnStart(int32_t) { Add("OnStart"); }
-void RecordingCallback::OnAddressUsed(int32_t, const char* ip) { Add(std::string("OnAddressUsed ") + ip); }
-void RecordingCallback::OnRetry(int32_t, int32_t attempt) { Add("OnRetry " + std::to_string(attempt)); }
+void RecordingCallback::OnStart(int32_t) {
+    Add("OnStart");
+}
+void RecordingCallback::OnAddressUsed(int32_t, const char* ip) {
+    Add(std::string("OnAddressUsed ") + ip);
+}
+void RecordingCallback::OnRetry(int32_t, int32_t attempt) {
+    Add("OnRetry " + std::to_string(attempt));
+}
 void RecordingCallback::OnAttemptEnd(int32_t, int32_t attempt, int32_t result) {
     Add("OnAttemptEnd " + std::to_string(attempt) + " " + std::to_string(result));
 }
-void RecordingCallback::OnFileMd5(int32_t, const char* md5) { Add(std::string("OnFileMd5 ") + md5); }
-void RecordingCallback::OnMd5Match(int32_t) { Add("OnMd5Match"); }
+void RecordingCallback::OnFileMd5(int32_t, const char* md5) {
+    Add(std::string("OnFileMd5 ") + md5);
+}
+void RecordingCallback::OnMd5Match(int32_t) {
+    Add("OnMd5Match");
+}
 void RecordingCallback::OnFileOperationFailed(int32_t, int32_t operation, int32_t error) {
     Add("OnFileOperationFailed " + std::to_string(operation) + " " + std::to_string(error));
 }
-void RecordingCallback::OnGetInfoFailed(int32_t, int32_t error) { Add("OnGetInfoFailed " + std::to_string(error)); }
+void RecordingCallback::OnGetInfoFailed(int32_t, int32_t error) {
+    Add("OnGetInfoFailed " + std::to_string(error));
+}
 void RecordingCallback::OnDnsCacheCleared(int32_t, int32_t value) {
     Add("OnDnsCacheCleared " + std::to_string(value));
 }
 void RecordingCallback::OnDnsResolved(int32_t, const char* host, const char* ips) {
     Add(std::string("OnDnsResolved ") + host + " " + ips);
 }
-void RecordingCallback::OnPrepare(int32_t) { Add("OnPrepare"); }
+void RecordingCallback::OnPrepare(int32_t) {
+    Add("OnPrepare");
+}
 void RecordingCallback::OnDownloadConfig(int32_t, int32_t threads, int32_t buffer_size) {
     Add("OnDownloadConfig " + std::to_string(threads) + " " + std::to_string(buffer_size));
 }

@@ -25,7 +25,9 @@ struct FaultServer::Impl {
 
 FaultServer::FaultServer() : impl_(std::make_unique<Impl>()) {}
 
-FaultServer::~FaultServer() { Stop(); }
+FaultServer::~FaultServer() {
+    Stop();
+}
 
 int FaultServer::Start(const FaultScript& script, const std::string& address, int port) {
     Impl& impl = *impl_;
@@ -55,7 +57,8 @@ int FaultServer::Start(const FaultScript& script, const std::string& address, in
                      number - impl.script.drop_first_requests < impl.script.stall_first_requests;
         response.set_content_provider(
             body.size(), "application/octet-stream",
-            [this, drop, stall, sent = int64_t(0)](size_t offset, size_t length, httplib::DataSink& sink) mutable {
+            [this, drop, stall, sent = int64_t(0)](size_t offset, size_t length,
+                                                   httplib::DataSink& sink) mutable {
                 Impl& impl = *impl_;
                 const std::string& body = impl.script.body;
                 int64_t limit = drop ? impl.script.drop_after : stall ? impl.script.stall_after : INT64_MAX;
@@ -77,7 +80,8 @@ int FaultServer::Start(const FaultScript& script, const std::string& address, in
                 return true;
             });
     });
-    int bound = port == 0 ? impl.server.bind_to_any_port(address) : (impl.server.bind_to_port(address, port) ? port : -1);
+    int bound = port == 0 ? impl.server.bind_to_any_port(address)
+                          : (impl.server.bind_to_port(address, port) ? port : -1);
     if (bound <= 0) return 0;
     impl.thread = std::thread([&impl] { impl.server.listen_after_bind(); });
     WaitUntil([&] { return impl.server.is_running(); }, std::chrono::seconds(10));

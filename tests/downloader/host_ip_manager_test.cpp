@@ -1,11 +1,12 @@
 // The vote over a host's addresses and the DNS-over-HTTPS fallback, against nginx sites on several loopback
 // addresses that stand for the mirrors of one host name.
+#include "downloader/host_ip_manager.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
 #include <regex>
 
-#include "downloader/host_ip_manager.h"
 #include "formats/utf_conversion.h"
 #include "platform/name_resolver.h"
 #include "system/sha256.h"
@@ -42,13 +43,15 @@ protected:
 // until at least `expected` lines are there.
 std::vector<std::string> RequestsFor(const NginxServer& nginx, const std::string& path, size_t expected) {
     std::vector<std::string> lines;
-    WaitUntil([&] {
-        lines.clear();
-        for (const std::string& line : nginx.AccessLog()) {
-            if (line.find(" " + path + " ") != std::string::npos) lines.push_back(line);
-        }
-        return lines.size() >= expected;
-    }, std::chrono::seconds(5));
+    WaitUntil(
+        [&] {
+            lines.clear();
+            for (const std::string& line : nginx.AccessLog()) {
+                if (line.find(" " + path + " ") != std::string::npos) lines.push_back(line);
+            }
+            return lines.size() >= expected;
+        },
+        std::chrono::seconds(5));
     return lines;
 }
 
@@ -57,7 +60,7 @@ struct VoteCase {
     std::vector<int> lengths;  // of the file at 127.0.0.2, 127.0.0.3 ...
     int64_t size;              // agreed
     std::vector<std::string> kept;
-    int probes;                // addresses asked
+    int probes;  // addresses asked
 };
 
 TEST_F(HostTest, VoteKeepsTheAddressesOfTheMajorityLength) {
@@ -129,32 +132,43 @@ TEST_F(HostTest, NameUnknownToTheSystemIsResolvedOverHttpsFromTheSecondaryResolv
     ASSERT_TRUE(WriteTestFile(site.Path() + "d.bin", content));
     NginxServer files, resolver;
     ASSERT_TRUE(files.Start({{.root = site.Path()}}));
-    ASSERT_TRUE(resolver.Start({{.root = resolver_root.Path(), .tls = true,
-                                 .extra = "    location = /resolve { return 200 '[\"127.0.0.1\", \"127.0.0.1\"]'; }\n"}}));
+    ASSERT_TRUE(resolver.Start(
+        {{.root = resolver_root.Path(),
+          .tls = true,
+          .extra = "    location = /resolve { return 200 '[\"127.0.0.1\", \"127.0.0.1\"]'; }\n"}}));
     // Nothing listens on the primary's port.
     ns_IXD::SetHttpDnsBasesForTesting("https://127.0.0.1:" + std::to_string(FreeLoopbackPort()),
                                       "https://127.0.0.1:" + std::to_string(resolver.Port()));
 
-    ASSERT_EQ(Download("http://doh-only.test:" + std::to_string(files.Port()) + "/d.bin", Md5Hex(content)), 0);
+    ASSERT_EQ(Download("http://doh-only.test:" + std::to_string(files.Port()) + "/d.bin", Md5Hex(content)),
+              0);
 
     EXPECT_EQ(ReadTestFile(folder_.Path() + "d.bin"), content);
-    EXPECT_EQ(callback_.Matching("OnDnsResolved"), std::vector<std::string>{"OnDnsResolved doh-only.test 127.0.0.1"});
+    EXPECT_EQ(callback_.Matching("OnDnsResolved"),
+              std::vector<std::string>{"OnDnsResolved doh-only.test 127.0.0.1"});
     std::vector<std::string> log = RequestsFor(resolver, "/resolve", 1);
     ASSERT_EQ(log.size(), 1u);
     std::smatch match;
-    ASSERT_TRUE(std::regex_search(log[0], match,
-                                  std::regex(" /resolve type=1&short=1&uid=ixo-demo&ak=ixo-key-01&name=doh-only.test"
-                                             "&ts=([0-9]+)&key=([0-9a-f]{64})$")))
+    ASSERT_TRUE(
+        std::regex_search(log[0], match,
+                          std::regex(" /resolve type=1&short=1&uid=ixo-demo&ak=ixo-key-01&name=doh-only.test"
+                                     "&ts=([0-9]+)&key=([0-9a-f]{64})$")))
         << log[0];
-    EXPECT_EQ(match[2].str(), Sha256("ixo-demo" "loopback-signing-secret" + match[1].str() + "doh-only.test" "ixo-key-01"));
+    EXPECT_EQ(match[2].str(), Sha256("ixo-demo"
+                                     "loopback-signing-secret" +
+                                     match[1].str() +
+                                     "doh-only.test"
+                                     "ixo-key-01"));
 }
 
 TEST_F(HostTest, HttpDnsAnswersWithAndWithoutBlanksGiveTheirAddresses) {
     TempFolder root;
     NginxServer resolver;
-    ASSERT_TRUE(resolver.Start({{.root = root.Path(), .tls = true,
-                                 .extra = "    location = /tight/resolve { return 200 '[\"10.0.0.1\",\"10.0.0.2\"]'; }\n"
-                                          "    location = /loose/resolve { return 200 '[\"10.0.0.1\", \"10.0.0.2\"]'; }\n"}}));
+    ASSERT_TRUE(resolver.Start(
+        {{.root = root.Path(),
+          .tls = true,
+          .extra = "    location = /tight/resolve { return 200 '[\"10.0.0.1\",\"10.0.0.2\"]'; }\n"
+                   "    location = /loose/resolve { return 200 '[\"10.0.0.1\", \"10.0.0.2\"]'; }\n"}}));
     for (const char* base : {"/tight", "/loose"}) {
         SCOPED_TRACE(base);
         ns_IXD::SetHttpDnsBasesForTesting("https://127.0.0.1:" + std::to_string(resolver.Port()) + base, "");

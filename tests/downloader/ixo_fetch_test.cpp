@@ -22,7 +22,8 @@ protected:
         // 2 MiB per connection: the first 1100 KiB of each come at once, the rest slowly.
         content_ = PatternBytes(12 * 1024 * 1024, 51);
         ASSERT_TRUE(WriteTestFile(site_.Path() + "fetch.bin", content_));
-        ASSERT_TRUE(slow_.Start({{.root = site_.Path(), .limit_rate = "16k", .extra = "    limit_rate_after 1100k;\n"}}));
+        ASSERT_TRUE(slow_.Start(
+            {{.root = site_.Path(), .limit_rate = "16k", .extra = "    limit_rate_after 1100k;\n"}}));
         ASSERT_TRUE(fast_.Start({{.root = site_.Path()}}));
         temp_ = target_folder_.Path() + "fetch.bin.~P2S";
     }
@@ -32,9 +33,9 @@ protected:
     std::unique_ptr<test_support::ChildProcess> Fetch(const NginxServer& server) {
         std::string url = "http://localhost:" + std::to_string(server.Port()) + "/fetch.bin";
         return std::make_unique<test_support::ChildProcess>(
-            std::vector<std::string>{std::string(IXO_BINARY_DIR) + "/bin/ixo-fetch", "--md5", Md5Hex(content_),
-                                     "--save-every", "262144", "--memory", std::to_string(6 * 1024 * 1024), url,
-                                     target_folder_.Path()},
+            std::vector<std::string>{std::string(IXO_BINARY_DIR) + "/bin/ixo-fetch", "--md5",
+                                     Md5Hex(content_), "--save-every", "262144", "--memory",
+                                     std::to_string(6 * 1024 * 1024), url, target_folder_.Path()},
             std::vector<std::string>{"TMPDIR=" + log_folder_.Path()});
     }
 
@@ -54,7 +55,8 @@ protected:
         EXPECT_EQ(second->Wait(std::chrono::seconds(60)), 0) << second->Output();
         EXPECT_NE(second->Output().find("result=0 \n"), std::string::npos) << second->Output();
         EXPECT_EQ(ReadTestFile(target_folder_.Path() + "fetch.bin"), content_);
-        EXPECT_NE(ReadTestFile(log_folder_.Path() + "Kelvarosoft/IXO/ixo-fetch.log").find("[INFO] multi, resume download."),
+        EXPECT_NE(ReadTestFile(log_folder_.Path() + "Kelvarosoft/IXO/ixo-fetch.log")
+                      .find("[INFO] multi, resume download."),
                   std::string::npos);
         fast_.Stop();
         EXPECT_LE(fast_.BodyBytesSent("/fetch.bin"), most);

@@ -64,7 +64,8 @@ bool NginxServer::StartOnce(const std::vector<NginxSite>& sites) {
              << "    root " << site.root << ";\n";
         if (site.tls) {
             conf << "    ssl_certificate " << test_support::TestCaFile(site.certificate + ".pem") << ";\n"
-                 << "    ssl_certificate_key " << test_support::TestCaFile(site.certificate + ".key") << ";\n";
+                 << "    ssl_certificate_key " << test_support::TestCaFile(site.certificate + ".key")
+                 << ";\n";
         }
         if (!site.limit_rate.empty()) conf << "    limit_rate " << site.limit_rate << ";\n";
         if (!site.ranges) conf << "    max_ranges 0;\n";
@@ -89,7 +90,8 @@ bool NginxServer::StartOnce(const std::vector<NginxSite>& sites) {
 void NginxServer::Stop() {
     if (!running_) return;
     running_ = false;
-    Shell("nginx -q -p '" + prefix_ + "' -c '" + prefix_ + "nginx.conf' -e '" + prefix_ + "error.log' -s stop");
+    Shell("nginx -q -p '" + prefix_ + "' -c '" + prefix_ + "nginx.conf' -e '" + prefix_ +
+          "error.log' -s stop");
     WaitUntil([&] { return !fs::exists(prefix_ + "nginx.pid"); }, std::chrono::seconds(10));
 }
 

@@ -10,12 +10,13 @@ namespace ixo_test {
 
 struct NginxSite {
     std::string address = "127.0.0.1";
-    std::string root;           // folder served (files must be world-readable)
-    bool tls = false;           // uses the build's test certificate for localhost and 127.0.0.1
-    std::string certificate = "server";  // with tls: "server", "untrusted" or "other-host" of the test CA folder
-    std::string limit_rate;     // e.g. "2m" bytes per second per connection; empty: no limit
-    bool ranges = true;         // false: ranges are ignored and every answer is the whole file (200)
-    std::string extra;          // more directives inside the server block
+    std::string root;  // folder served (files must be world-readable)
+    bool tls = false;  // uses the build's test certificate for localhost and 127.0.0.1
+    std::string certificate =
+        "server";            // with tls: "server", "untrusted" or "other-host" of the test CA folder
+    std::string limit_rate;  // e.g. "2m" bytes per second per connection; empty: no limit
+    bool ranges = true;      // false: ranges are ignored and every answer is the whole file (200)
+    std::string extra;       // more directives inside the server block
 };
 
 class NginxServer {

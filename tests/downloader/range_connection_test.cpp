@@ -1,9 +1,10 @@
 // One range connection against nginx and the fault server, writing into memory.
+#include "downloader/range_connection.h"
+
 #include <gtest/gtest.h>
 
 #include <mutex>
 
-#include "downloader/range_connection.h"
 #include "tests/downloader/fault_server.h"
 #include "tests/downloader/nginx_server.h"
 #include "tests/downloader/test_support.h"
@@ -134,7 +135,8 @@ TEST_F(RangeConnectionTest, StallAfterTheFirstBytesFailsTheConnection) {
     EXPECT_EQ(connection.GetTransferError(), 42);  // aborted by the progress check
     // What arrived before the stall reached the writer.
     EXPECT_EQ(connection.GetWritten(), connection.GetReceived());
-    EXPECT_EQ(writer.Bytes(0, size_t(connection.GetWritten())), content_.substr(0, size_t(connection.GetWritten())));
+    EXPECT_EQ(writer.Bytes(0, size_t(connection.GetWritten())),
+              content_.substr(0, size_t(connection.GetWritten())));
 }
 
 TEST_F(RangeConnectionTest, CancelEndsARunningTransfer) {

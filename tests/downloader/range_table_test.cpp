@@ -1,9 +1,10 @@
 // The range table's byte layout, pinned by a checked-in file, and the tables a resume must refuse.
+#include "downloader/range_table.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "downloader/range_table.h"
 #include "platform/file_handle.h"
 #include "tests/downloader/test_support.h"
 
@@ -54,7 +55,8 @@ TEST(RangeTableTest, RefusesTablesThatCannotDescribeTheFile) {
     };
     for (const BadTable& test : cases) {
         SCOPED_TRACE(test.what);
-        std::string bytes = std::string(size_t(test.total), 'd') + ns_IXD::EncodeRangeTable(test.ranges) + test.tail;
+        std::string bytes =
+            std::string(size_t(test.total), 'd') + ns_IXD::EncodeRangeTable(test.ranges) + test.tail;
         EXPECT_FALSE(ReadFrom(bytes, test.total));
     }
     // A file no longer than its data has no table at all.

@@ -1,12 +1,13 @@
 // The pre-sized temporary file and the report of who holds a file open.
+#include "downloader/sized_file.h"
+
 #include <gtest/gtest.h>
 
-#include "downloader/sized_file.h"
 #include "formats/utf_conversion.h"
+#include "platform/file_handle.h"
 #include "platform/file_lockers.h"
 #include "platform/file_system.h"
 #include "platform/process_identity.h"
-#include "platform/file_handle.h"
 #include "tests/downloader/test_support.h"
 #include "tests/support/child_process.h"
 
@@ -58,7 +59,8 @@ TEST(SizedFileTest, LeftoverHeldByAnotherProcessIsNotReplaced) {
     EXPECT_EQ(CreateSizedFile(Utf8ToUtf16(path), error, 100), ns_IXD::kSizedFileCreateFailed);
     EXPECT_EQ(error, 32);
     EXPECT_EQ(ReadTestFile(path), "held");
-    EXPECT_NE(ReadLog().find("[WARN] before create, delete file=[" + path + "], error=[32]."), std::string::npos);
+    EXPECT_NE(ReadLog().find("[WARN] before create, delete file=[" + path + "], error=[32]."),
+              std::string::npos);
 }
 
 TEST(SizedFileTest, FullDiskIsOutcome2AndLeavesNoFile) {
@@ -97,8 +99,8 @@ TEST(SizedFileTest, LockersAreNamedButThisProcessIsNot) {
         return false;
     }));
     ns_IXD::LogFileLockers(Utf8ToUtf16(path));
-    EXPECT_NE(ReadLog().find("[WARN] process=[" + std::to_string(holder.Pid()) + "][sleep] locked the file=[" +
-                             path + "] "),
+    EXPECT_NE(ReadLog().find("[WARN] process=[" + std::to_string(holder.Pid()) +
+                             "][sleep] locked the file=[" + path + "] "),
               std::string::npos);
 }
 

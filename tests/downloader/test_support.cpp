@@ -39,8 +39,9 @@ bool WriteTestFile(const std::string& path, const std::string& content) {
     out.close();
     if (!out) return false;
     std::error_code ignored;
-    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                              fs::perms::others_read, ignored);
+    fs::permissions(
+        path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read,
+        ignored);
     return true;
 }
 
@@ -51,7 +52,9 @@ std::string ReadTestFile(const std::string& path) {
     return content.str();
 }
 
-std::string Md5Hex(const std::string& content) { return Md5Buffer(content.data(), content.size()); }
+std::string Md5Hex(const std::string& content) {
+    return Md5Buffer(content.data(), content.size());
+}
 
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
     auto deadline = std::chrono::steady_clock::now() + limit;
@@ -62,7 +65,9 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
     return true;
 }
 
-int Shell(const std::string& command) { return test_support::RunShell(command).exit_code; }
+int Shell(const std::string& command) {
+    return test_support::RunShell(command).exit_code;
+}
 
 // Made by the first EnsureTestLog, before the code under test writes anything.
 LogCapture& TestLog() {
@@ -70,8 +75,12 @@ LogCapture& TestLog() {
     return capture;
 }
 
-void EnsureTestLog() { TestLog(); }
+void EnsureTestLog() {
+    TestLog();
+}
 
-std::string ReadLog() { return TestLog().NewText(); }
+std::string ReadLog() {
+    return TestLog().NewText();
+}
 
 }  // namespace ixo_test

@@ -22,7 +22,8 @@ std::string ReadTestFile(const std::string& path);
 std::string Md5Hex(const std::string& content);
 
 // Polls the condition every 10 ms until it holds or the limit passes; returns whether it held.
-bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::seconds(30));
+bool WaitUntil(const std::function<bool()>& condition,
+               std::chrono::milliseconds limit = std::chrono::seconds(30));
 
 // Runs a shell command; returns its exit status.
 int Shell(const std::string& command);

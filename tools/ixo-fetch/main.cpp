@@ -42,7 +42,8 @@ public:
         Finish(result);
     }
     void OnConnection(int32_t, int32_t reserved, int32_t kind, int64_t value) override {
-        Print("OnConnection " + std::to_string(reserved) + " " + std::to_string(kind) + " " + std::to_string(value));
+        Print("OnConnection " + std::to_string(reserved) + " " + std::to_string(kind) + " " +
+              std::to_string(value));
     }
     void OnStart(int32_t) override { Print("OnStart"); }
     void OnAddressUsed(int32_t, const char* ip) override { Print(std::string("OnAddressUsed ") + ip); }
@@ -55,8 +56,12 @@ public:
     void OnFileOperationFailed(int32_t, int32_t operation, int32_t error) override {
         Print("OnFileOperationFailed " + std::to_string(operation) + " " + std::to_string(error));
     }
-    void OnGetInfoFailed(int32_t, int32_t error) override { Print("OnGetInfoFailed " + std::to_string(error)); }
-    void OnDnsCacheCleared(int32_t, int32_t value) override { Print("OnDnsCacheCleared " + std::to_string(value)); }
+    void OnGetInfoFailed(int32_t, int32_t error) override {
+        Print("OnGetInfoFailed " + std::to_string(error));
+    }
+    void OnDnsCacheCleared(int32_t, int32_t value) override {
+        Print("OnDnsCacheCleared " + std::to_string(value));
+    }
     void OnDnsResolved(int32_t, const char* host, const char* ips) override {
         Print(std::string("OnDnsResolved ") + host + " " + ips);
     }
@@ -100,7 +105,8 @@ private:
 };
 
 int Usage() {
-    std::fprintf(stderr, "usage: ixo-fetch [--md5 LIST] [--id N] [--save-every BYTES] [--memory BYTES] URL FOLDER\n");
+    std::fprintf(stderr,
+                 "usage: ixo-fetch [--md5 LIST] [--id N] [--save-every BYTES] [--memory BYTES] URL FOLDER\n");
     return 2;
 }
 
@@ -143,7 +149,8 @@ int main(int argc, char** argv) {
     PrintingCallback callback(loop);
     auto manager = std::make_unique<ns_IXD::DownloaderManager>();
     manager->SetCallBack(&callback);
-    std::u16string wide_url = Utf8ToUtf16(url), wide_folder = Utf8ToUtf16(folder), wide_md5 = Utf8ToUtf16(md5);
+    std::u16string wide_url = Utf8ToUtf16(url), wide_folder = Utf8ToUtf16(folder),
+                   wide_md5 = Utf8ToUtf16(md5);
     manager->AddTask(wide_url.c_str(), wide_folder.c_str(), u"", id, u"", wide_md5.c_str(), 0);
 
     // Ends when the task has ended or a termination signal came; a signal cancels the task, whose final
