@@ -530,17 +530,19 @@ bool CMultiDownloader::Supervise() {
     for (CRangeConnection* connection : ended) {
         bool started = false;
         HandleEnded(*connection, started);
-        if (started) {
-            result_.store(kResultSuccess);
-            found = true;
-        }
+        if (started) found = true;
+        // An error counts against the budget even when its range was started again: a server that fails
+        // every request must end the attempt.
         if (GetDownloaded(true) != remembered) {
             no_progress_ = 0;
         } else if (result_.load() != kResultSuccess && ++no_progress_ >= error_budget_) {
-            WriteLog(kLogError, "[ERROR] multi, too many errors without progress (cnt=%d >= %d), break.",
-                     no_progress_, error_budget_);
+            if (no_progress_ == error_budget_) {
+                WriteLog(kLogError, "[ERROR] multi, too many errors without progress (cnt=%d >= %d), break.",
+                         no_progress_, error_budget_);
+            }
             break;
         }
+        if (started) result_.store(kResultSuccess);
     }
     return found;
 }
@@ -560,11 +562,14 @@ void CMultiDownloader::HandleEnded(CRangeConnection& connection, bool& started) 
     } else if (status == 0 && error == CURLE_OPERATION_TIMEDOUT) {
         result_.store(kResultTimeout);
     }
-    bool redownload_allowed = multi_;
+    // Once the budget of errors without progress is spent, nothing more is started in this attempt: a
+    // server that refuses every request would otherwise be asked again forever.
+    bool budget_left = no_progress_ < error_budget_;
+    bool redownload_allowed = multi_ && budget_left;
     if (IsGatewayBlockPage(connection.GetEffectiveUrl())) multi_ = false;
 
     int32_t state = connection.GetState();
-    if (state == CRangeConnection::kDone && multi_) {
+    if (state == CRangeConnection::kDone && multi_ && budget_left) {
         int active = 0;
         {
             std::lock_guard<std::mutex> hold(list_lock_);

@@ -133,6 +133,27 @@ TEST_F(EngineTest, DroppedConnectionsAreFetchedAgain) {
     EXPECT_NE(ReadLog().find("[ERROR] multi, curl_error=[18]"), std::string::npos);
 }
 
+TEST_F(EngineTest, ServerThatGoesAwayEndsEveryAttemptAndTheTaskWithConnectFailed) {
+    // Ten attempts of 48 refused connections, three handled per supervision pass: short passes.
+    ns_IXD::CMultiDownloader::SetSupervisionIntervalForTesting(5);
+    TempFolder site;
+    std::string content = PatternBytes(4 * 1024 * 1024, 18);
+    ASSERT_TRUE(WriteTestFile(site.Path() + "gone.bin", content));
+    NginxServer nginx;
+    ASSERT_TRUE(nginx.Start({{.root = site.Path(), .limit_rate = "16k"}}));
+    std::u16string url = Utf8ToUtf16(Url(nginx.Port(), "/gone.bin"));
+    std::u16string folder = Utf8ToUtf16(folder_.Path());
+    ASSERT_EQ(manager_->AddTask(url.c_str(), folder.c_str(), u"", 7, u"", u"", 0), 7);
+    ASSERT_TRUE(WaitUntil([&] { return callback_.LastProgress() > 0; }));
+
+    nginx.Stop();
+
+    EXPECT_EQ(callback_.WaitFinished(), 2);
+    EXPECT_EQ(callback_.Matching("OnAttemptEnd").size(), 10u);
+    EXPECT_NE(ReadLog().find("[ERROR] multi, too many errors without progress (cnt=48 >= 48), break."),
+              std::string::npos);
+}
+
 TEST_F(EngineTest, FullDiskGivesResult10) {
     std::string disk = folder_.Path() + "disk";
     platform::CreateFolderWithParents(disk);

@@ -103,7 +103,7 @@ void EngineTest::SetUp() {
     EnsureTestLog();
     // A second of waiting becomes 10 ms; a stall counts after 400 ms of silence.
     ns_IXD::CMultiDownloader::SetWaitScaleForTesting(10);
-    ns_IXD::CMultiDownloader::SetSupervisionIntervalForTesting(50);
+    ns_IXD::CMultiDownloader::SetSupervisionIntervalForTesting(20);
     ns_IXD::CRangeConnection::SetStallLimitForTesting(400);
     manager_ = std::make_unique<ns_IXD::DownloaderManager>();
     manager_->SetCallBack(&callback_);
