@@ -502,7 +502,9 @@ int64_t CMultiDownloader::WriteData(int64_t offset, int64_t length, const void* 
 
 bool CMultiDownloader::Supervise() {
     int64_t remembered = GetDownloaded(true);
-    {
+    // A pass looks at no more than three ended connections. When the last one found three, more may be
+    // waiting (equal ranges at equal rates end together), and the next pass follows without the pause.
+    if (!backlog_) {
         std::unique_lock<std::mutex> hold(wait_lock_);
         wait_signal_.wait_for(hold, std::chrono::milliseconds(g_supervision_ms.load()));
     }
@@ -523,7 +525,8 @@ bool CMultiDownloader::Supervise() {
             if (ended.size() == 3) break;
         }
         // Connections after the third ended one were not looked at; any of them may still run.
-        if (ended.size() == 3) found = true;
+        backlog_ = ended.size() == 3;
+        if (backlog_) found = true;
     }
     if (!ended.empty()) found = true;
 
