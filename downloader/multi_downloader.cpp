@@ -658,6 +658,9 @@ void CMultiDownloader::SendProgressIfDue() {
 }
 
 void CMultiDownloader::SaveRangeTableAsync() {
+    // A save takes milliseconds; the one before has ended long since and is reaped here, so that a long
+    // download does not pile up ended threads.
+    JoinSavers();
     std::lock_guard<std::mutex> hold(saver_lock_);
     savers_.emplace_back(&CMultiDownloader::SaveRangeTable, this);
 }
