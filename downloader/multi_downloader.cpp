@@ -298,6 +298,15 @@ void CMultiDownloader::RunAttempts() {
         error_budget_ = std::max(20, 2 * threads_);
         while (Supervise()) {
         }
+        // A cancel can come before any connection started, and connections can fail to start at all: neither
+        // may pass for a complete file.
+        if (IsCancelled()) {
+            result_.store(kResultUserCanceled);
+        } else if (result_.load() == kResultSuccess && GetDownloaded(true) < total_size_.load()) {
+            WriteLog(kLogError, "[ERROR] multi, attempt ended with [%lld] of [%lld] bytes.",
+                     static_cast<long long>(GetDownloaded(true)), static_cast<long long>(total_size_.load()));
+            result_.store(kResultDownloadFailed);
+        }
         end_time_ = NowSeconds();
         int64_t engine = EngineBytes();
         int64_t elapsed = std::max<int64_t>(1, end_time_ - start_time_.load());
