@@ -24,6 +24,7 @@ bool CreateFolderWithParents(const std::string& folder);
 // The entries directly inside a folder ("." and ".." left out), in no particular order; empty on failure.
 std::vector<FolderEntry> ListFolder(const std::string& folder);
 
+// Both set LastSystemError() (platform/system_error.h).
 bool RenameFile(const std::string& from, const std::string& to);
 bool DeleteFile(const std::string& path);
 

@@ -8,6 +8,9 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/system_error.h"
+#include "platform/system_error_linux.h"
+
 namespace platform {
 
 bool FileExists(const std::string& path) {
@@ -53,10 +56,20 @@ std::vector<FolderEntry> ListFolder(const std::string& folder) {
 }
 
 bool RenameFile(const std::string& from, const std::string& to) {
-    return !from.empty() && !to.empty() && rename(from.c_str(), to.c_str()) == 0;
+    if (from.empty() || to.empty()) {
+        SetLastSystemError(kErrorInvalidParameter);
+        return false;
+    }
+    bool renamed = rename(from.c_str(), to.c_str()) == 0;
+    SetLastSystemError(renamed ? kErrorSuccess : SystemErrorFromErrno(errno));
+    return renamed;
 }
 
-bool DeleteFile(const std::string& path) { return unlink(path.c_str()) == 0; }
+bool DeleteFile(const std::string& path) {
+    bool deleted = unlink(path.c_str()) == 0;
+    SetLastSystemError(deleted ? kErrorSuccess : SystemErrorFromErrno(errno));
+    return deleted;
+}
 
 std::optional<int64_t> GetFileSize(const std::string& path) {
     struct stat info{};

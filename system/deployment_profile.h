@@ -10,6 +10,16 @@ struct DeploymentProfile {
     // PEM file of the certificate authorities that "https://" servers must be signed by; empty: the system's
     // store.
     std::string ca_bundle;
+
+    // The DNS-over-HTTPS resolver that the download engine asks when the system resolver knows no address of
+    // a download host: two base addresses ("https://" and an IPv4 literal), tried in this order, and the
+    // account values that sign its requests, each kept scrambled (base64 text with three filler characters
+    // after the fourth).
+    std::string http_dns_primary;
+    std::string http_dns_secondary;
+    std::string http_dns_account_id;
+    std::string http_dns_key_id;
+    std::string http_dns_secret;
 };
 
 const DeploymentProfile& GetDeploymentProfile();

@@ -2,3 +2,11 @@
 
 # Certificate authorities trusted for "https://" (a PEM file): the build's own test authority.
 set(IXO_PROFILE_CA_BUNDLE "${IXO_TEST_CA_FOLDER}/ca.pem")
+
+# The DNS-over-HTTPS resolver of the download engine: the simulated maker services on this machine. Account
+# values are stored scrambled (base64 with three filler characters after the fourth).
+set(IXO_PROFILE_HTTP_DNS_PRIMARY "https://127.0.0.1:47443")
+set(IXO_PROFILE_HTTP_DNS_SECONDARY "https://127.0.0.1:47444")
+set(IXO_PROFILE_HTTP_DNS_ACCOUNT_ID "aXhvk7QLWRlbW8=")
+set(IXO_PROFILE_HTTP_DNS_KEY_ID "aXhvZp3LWtleS0wMQ==")
+set(IXO_PROFILE_HTTP_DNS_SECRET "bG9vx9WcGJhY2stc2lnbmluZy1zZWNyZXQ=")
