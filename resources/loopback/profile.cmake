@@ -10,3 +10,8 @@ set(IXO_PROFILE_HTTP_DNS_SECONDARY "https://127.0.0.1:47444")
 set(IXO_PROFILE_HTTP_DNS_ACCOUNT_ID "aXhvk7QLWRlbW8=")
 set(IXO_PROFILE_HTTP_DNS_KEY_ID "aXhvZp3LWtleS0wMQ==")
 set(IXO_PROFILE_HTTP_DNS_SECRET "bG9vx9WcGJhY2stc2lnbmluZy1zZWNyZXQ=")
+# The statistics service, also the base of the runtime configuration request, when the product configuration
+# names no ServerHost of its own (maker-sim on loopback).
+set(IXO_PROFILE_STATISTICS_BASE "http://127.0.0.1:18090/")
+# The licence page shown when the product configuration's Url_License is missing or empty.
+set(IXO_PROFILE_LICENSE_PAGE "http://127.0.0.1:18090/pages/license.html")

@@ -10,3 +10,8 @@ set(IXO_PROFILE_HTTP_DNS_SECONDARY "")
 set(IXO_PROFILE_HTTP_DNS_ACCOUNT_ID "")
 set(IXO_PROFILE_HTTP_DNS_KEY_ID "")
 set(IXO_PROFILE_HTTP_DNS_SECRET "")
+# The statistics service, also the base of the runtime configuration request, when the product configuration
+# names no ServerHost of its own.
+set(IXO_PROFILE_STATISTICS_BASE "https://stat.kelvarosoft.com/")
+# The licence page shown when the product configuration's Url_License is missing or empty.
+set(IXO_PROFILE_LICENSE_PAGE "https://www.kelvarosoft.com/legal/license.html")
