@@ -36,7 +36,7 @@ TEST_F(PrepareTest, PackageArchitectureAndAddressChoices) {
         {"64-bit system without any x64 address", true, false, u"", u"", u"", u"", u"", true, "32",
          u"http://s/x86", u"m32,h32", {}},
         {"x64 only local but no local x64 address: back to x86", true, false, u"", u"", u"http://s/x64", u"",
-         u"1", true, "64", u"http://s/x86", u"m32,h32",
+         u"1", true, "64", u"http://s/x86", u"m32,h32,h64",
          {"[INFO] BuildProductAndDepentTask, use local x64 down url.",
           "[WARN] BuildProductAndDepentTask, x64 url empty, back to x86."}},
         {"x64 only local with a local address", true, false, u"http://l/x64", u"", u"http://s/x64", u"", u"1",

@@ -38,6 +38,12 @@ std::vector<std::string> RecordingStatistics::Reports() const {
     return reports_;
 }
 
+void RecordingStatistics::Clear() {
+    std::lock_guard guard(lock_);
+    values_.clear();
+    reports_.clear();
+}
+
 void RecordingStatistics::Set(const std::string& key, const std::string& value) {
     std::lock_guard guard(lock_);
     values_[key] = value;
@@ -80,6 +86,12 @@ int64_t RecordingWindow::LastReceived() const {
     return last_received_;
 }
 
+void RecordingWindow::Clear() {
+    std::lock_guard guard(lock_);
+    events_.clear();
+    finished_ = 0;
+}
+
 void RecordingWindow::Add(const std::string& event, bool finished) {
     {
         std::lock_guard guard(lock_);
@@ -90,6 +102,8 @@ void RecordingWindow::Add(const std::string& event, bool finished) {
 }
 
 void OrchestratorTest::SetUp() {
+    statistics_.Clear();
+    window_.Clear();
     platform::SetRegistryRootForTesting(registry_.Path());
     setenv("IXO_DEMO_REGISTRY_ROOT", registry_.Path().c_str(), 1);
     mgr().ResetForTesting();

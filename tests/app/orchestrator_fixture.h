@@ -67,6 +67,7 @@ public:
 
     std::string Value(const std::string& key) const;
     std::vector<std::string> Reports() const;
+    void Clear();
 
 private:
     void Set(const std::string& key, const std::string& value);
@@ -83,6 +84,7 @@ public:
     void OnInstall(const DownTask& task, int32_t code) override;
 
     std::vector<std::string> Events() const;
+    void Clear();
     // Waits (at most `limit`) until `count` OnFinished calls have arrived.
     bool WaitForFinished(size_t count, std::chrono::seconds limit);
     int64_t LastTotal() const;
@@ -99,12 +101,13 @@ private:
 };
 
 class OrchestratorTest : public ::testing::Test {
+public:
+    // The product configuration the tests start from: brand "Kelvarosoft", product 1234 "Demo".
+    static ProductConfig BaseProduct();
+
 protected:
     void SetUp() override;
     void TearDown() override;
-
-    // The product configuration the tests start from: brand "Kelvarosoft", product 1234 "Demo".
-    static ProductConfig BaseProduct();
     // Runs PrepareDown over these configurations; the package size query answers `package_size`.
     void Prepare(const ProductConfig& product, const ServerRuntimeConfig& server, int64_t package_size);
     // Makes the task's download look finished with the file `file_name` in the working folder, holding
