@@ -43,8 +43,8 @@ struct DownTask {
     int64_t retry_time = 0;
     int64_t attempt_end_time = 0;
     int32_t download_state = kStateNotStarted;
-    int32_t download_error = 0;  // engine result code
-    int32_t download_retry_count = 0;  // counted by the window
+    int32_t download_error = 0;         // engine result code
+    int32_t download_retry_count = 0;   // counted by the window
     int32_t install_attempt_count = 0;  // counted by the window
     int32_t retry_attempt = 0;
     std::u16string product_name;

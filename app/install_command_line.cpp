@@ -44,10 +44,12 @@ std::u16string BuildProductInstallLine(const DownTask& task, const std::u16strin
 std::u16string BuildDependentInstallLine(const DownTask& task, const std::u16string& install_folder,
                                          const InstallLineContext& context) {
     std::u16string line = u"/VERYSILENT /NOPAGE /LANG=" + context.language_code;
-    line += u" /LOG=\"" + InstallerLogPath(context.temp_folder, task.id) + u"\" /IXOWIN=" + Hex(context.window);
+    line +=
+        u" /LOG=\"" + InstallerLogPath(context.temp_folder, task.id) + u"\" /IXOWIN=" + Hex(context.window);
     line += u" /PID=" + Decimal(task.id);
     // The blank after "/installpath:" is what the dependents' installers have always been given.
-    if (task.startup) line += u" /installpath: " + Quoted(install_folder) + u" /DIR=" + Quoted(install_folder);
+    if (task.startup)
+        line += u" /installpath: " + Quoted(install_folder) + u" /DIR=" + Quoted(install_folder);
     if (!task.install_argument.empty()) line += u" /TOKEN_PRODUCTINSTALL_ARG=" + task.install_argument;
     if (context.fork_mode && task.id == kCompanionProductId) {
         line += u" /NOTRUN /HOSTINFOPATH=" + Quoted(context.host_info_path);

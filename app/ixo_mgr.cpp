@@ -1,7 +1,6 @@
 #include "app/ixo_mgr.h"
 
 #include "downloader/downloader_manager.h"
-
 #include "formats/utf_conversion.h"
 #include "platform/clipboard.h"
 #include "platform/file_system.h"

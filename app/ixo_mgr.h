@@ -93,8 +93,8 @@ public:
 
     // Builds every task's install folder, installer command line and executable path.
     void BuildInstallPara(const std::u16string& language_code);
-    // Runs the installers of the downloaded, not yet installed tasks of the kind, one after another; true when
-    // every task of the kind counts as finished.
+    // Runs the installers of the downloaded, not yet installed tasks of the kind, one after another; true
+    // when every task of the kind counts as finished.
     bool InstallTask(int32_t kind);
 
     // --- Engine callbacks (download threads) ---
@@ -172,7 +172,9 @@ public:
     // Test hooks: the machine's architecture, its folders and its clipboard as a test wants them, and a
     // fresh record set.
     void SetArchitectureForTesting(bool is_64bit, bool is_arm64);
-    void SetFolderPlacesForTesting(std::optional<FolderPlaces> places) { places_for_testing_ = std::move(places); }
+    void SetFolderPlacesForTesting(std::optional<FolderPlaces> places) {
+        places_for_testing_ = std::move(places);
+    }
     void SetClipboardReaderForTesting(std::function<std::optional<std::string>()> reader);
     void ResetForTesting();
     // Replaces the engine (null: none); the new one gets this object as its callback.

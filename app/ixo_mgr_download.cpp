@@ -49,8 +49,8 @@ void IxoMgr::StartDownTask(int32_t kind) {
         WriteLog(kLogInfo, "[INFO] IxoMgr StartDownTask: %d, %s, %s, %s", task.id,
                  Utf16ToUtf8(task.save_folder).c_str(), Utf16ToUtf8(task.expected_version).c_str(),
                  Utf16ToUtf8(task.md5_list).c_str());
-        engine_->AddTask(task.url.c_str(), task.save_folder.c_str(), u"", task.id, task.expected_version.c_str(),
-                         task.md5_list.c_str(), 0);
+        engine_->AddTask(task.url.c_str(), task.save_folder.c_str(), u"", task.id,
+                         task.expected_version.c_str(), task.md5_list.c_str(), 0);
         if (services_.statistics) services_.statistics->AddCdnUrl(Utf16ToUtf8(task.url));
     }
     run_config_.Status = u"1";
@@ -90,8 +90,8 @@ void IxoMgr::RetryDownTask(int32_t id) {
         std::lock_guard guard(sets_lock_);
         md5_confirmed_.erase(id);
     }
-    engine_->AddTask(task->url.c_str(), task->save_folder.c_str(), u"", task->id, task->expected_version.c_str(),
-                     task->md5_list.c_str(), 0);
+    engine_->AddTask(task->url.c_str(), task->save_folder.c_str(), u"", task->id,
+                     task->expected_version.c_str(), task->md5_list.c_str(), 0);
 }
 
 void IxoMgr::CancelAllDownloads() {
@@ -181,10 +181,12 @@ bool IxoMgr::CompleteRunStatistics() {
         if (down_start > 0 && down_end == 0) down_end = now;
         if (install_start > 0 && install_end == 0) install_end = now;
         int64_t down_time = down_start > 0 && down_end > down_start ? down_end - down_start : 0;
-        int64_t install_time = install_start > 0 && install_end > install_start ? install_end - install_start : 0;
+        int64_t install_time =
+            install_start > 0 && install_end > install_start ? install_end - install_start : 0;
         statistics->SetStatNumber64("downtime", down_time);
         statistics->SetStatNumber64("installtime", install_time);
-        statistics->SetStatNumber64("downspeed", down_time > 0 ? int64_t(downloaded / uint64_t(down_time)) : 0);
+        statistics->SetStatNumber64("downspeed",
+                                    down_time > 0 ? int64_t(downloaded / uint64_t(down_time)) : 0);
     }
     return !tasks_.empty();
 }
@@ -363,13 +365,15 @@ void IxoMgr::OnFileOperationFailed(int32_t task_id, int32_t operation, int32_t e
 void IxoMgr::OnGetInfoFailed(int32_t task_id, int32_t error) {
     if (!FindTask(task_id)) return;
     WriteLog(kLogInfo, "[INFO] get pkg info failed! task_id=[%d], err=[%d].", task_id, error);
-    if (services_.statistics) services_.statistics->SetStatNumber("get_pkg_info_failed_" + Decimal(task_id), error);
+    if (services_.statistics)
+        services_.statistics->SetStatNumber("get_pkg_info_failed_" + Decimal(task_id), error);
 }
 
 void IxoMgr::OnDnsCacheCleared(int32_t task_id, int32_t value) {
     if (!FindTask(task_id)) return;
     WriteLog(kLogInfo, "[INFO] clear dns cache, task_id=[%d], err=[%d].", task_id, value);
-    if (services_.statistics) services_.statistics->SetStatNumber("clear_dns_cache_" + Decimal(task_id), value);
+    if (services_.statistics)
+        services_.statistics->SetStatNumber("clear_dns_cache_" + Decimal(task_id), value);
 }
 
 void IxoMgr::OnDnsResolved(int32_t, const char* host, const char* ips) {
@@ -398,7 +402,8 @@ void IxoMgr::OnPrepare(int32_t task_id) {
 void IxoMgr::OnDownloadConfig(int32_t task_id, int32_t threads, int32_t buffer_size) {
     DownTask* task = FindTask(task_id);
     if (!task) return;
-    WriteLog(kLogInfo, "[INFO] download, task_id=[%d], thread=[%d], buffer=[%d].", task_id, threads, buffer_size);
+    WriteLog(kLogInfo, "[INFO] download, task_id=[%d], thread=[%d], buffer=[%d].", task_id, threads,
+             buffer_size);
     std::lock_guard guard(task_lock_);
     task->connections = threads;
     task->buffer_size = buffer_size;

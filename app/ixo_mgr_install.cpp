@@ -12,7 +12,8 @@
 
 namespace {
 
-constexpr char kCompatibilityLayersKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers\\";
+constexpr char kCompatibilityLayersKey[] =
+    "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers\\";
 
 int64_t Now() {
     return int64_t(std::time(nullptr));
@@ -32,7 +33,8 @@ void SetCompatibilityLayer(const std::u16string& package_path, const std::u16str
 
 void IxoMgr::BuildInstallPara(const std::u16string& language_code) {
     const std::u16string& parent = run_config_.InstallPath;
-    std::u16string product_folder = parent + product_config_.ProductBrand + u"/" + product_config_.ProductName + u"/";
+    std::u16string product_folder =
+        parent + product_config_.ProductBrand + u"/" + product_config_.ProductName + u"/";
     std::u16string dependent_folder;
     for (const DownTask& task : tasks_) {
         if (task.kind == kTaskDependent && task.startup)
@@ -128,7 +130,8 @@ void IxoMgr::RunInstaller(DownTask& task, int32_t finished_before) {
     if (code == 0) {
         task.install_state = kStateDone;
     } else {
-        if (services_.statistics) services_.statistics->SetStatNumber("install_err_" + std::to_string(task.id), code);
+        if (services_.statistics)
+            services_.statistics->SetStatNumber("install_err_" + std::to_string(task.id), code);
         // A .NET installer that keeps failing usually means the framework is there in another form: the
         // product is tried all the same.
         if (task.id == kDotNetTaskId && task.install_attempt_count > 1) {
@@ -154,7 +157,8 @@ void IxoMgr::RunInstaller(DownTask& task, int32_t finished_before) {
         services_.statistics->AutoReportErrorLog(
             true, "pid=" + std::to_string(task.id) + ", install err=" + std::to_string(code));
     }
-    WriteLog(kLogInfo, "[INFO] IxoMgr InstallTask: %d, %d, %d, %d, %d", finished_before + (IsInstallFinished(task) ? 1 : 0),
-             task.kind, task.mandatory ? 1 : 0, task.download_state, task.install_state);
+    WriteLog(kLogInfo, "[INFO] IxoMgr InstallTask: %d, %d, %d, %d, %d",
+             finished_before + (IsInstallFinished(task) ? 1 : 0), task.kind, task.mandatory ? 1 : 0,
+             task.download_state, task.install_state);
     if (notify_handler_) notify_handler_->OnInstall(task, passed_on);
 }

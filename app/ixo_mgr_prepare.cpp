@@ -86,8 +86,8 @@ void IxoMgr::PrepareDown() {
         GetInstalledValue(product_config_.ProductBrand, product_config_.ProductID, u"Version");
     if (installed.empty()) installed = GetUninstallVersion(product_config_.ProductID);
     if (!installed.empty()) {
-        WriteLog(kLogInfo, "[INFO] pid=[%d] already install version=[%s].", ToInt32(product_config_.ProductID),
-                 Utf16ToUtf8(installed).c_str());
+        WriteLog(kLogInfo, "[INFO] pid=[%d] already install version=[%s].",
+                 ToInt32(product_config_.ProductID), Utf16ToUtf8(installed).c_str());
         if (services_.analytics) services_.analytics->SetFirstInstall(false);
     }
 }
@@ -165,7 +165,8 @@ void IxoMgr::BuildProductAndDepentTask() {
         }
     }
 
-    package_size_ = package_size_probe_ ? package_size_probe_(product.url) : ns_IXD::ProbeContentLength(product.url);
+    package_size_ =
+        package_size_probe_ ? package_size_probe_(product.url) : ns_IXD::ProbeContentLength(product.url);
     WriteLog(kLogInfo, "[INFO] query package size=[%llu] by domain_url.", (unsigned long long)package_size_);
     bool folder_switched = false;
     if (package_size_ == 0) {
@@ -211,7 +212,7 @@ void IxoMgr::BuildProductAndDepentTask() {
         std::u16string item_alternate = use_64bit ? item.history_md5_64 : item.history_md5_32;
         task.url = use_64bit ? item.Url_Downx64 : item.Url_Down;
         task.md5_list = !item_md5.empty() && !item_alternate.empty() ? item_md5 + u"," + item_alternate
-                                                                    : item_md5 + item_alternate;
+                                                                     : item_md5 + item_alternate;
         task.alternate_md5 = item_alternate;
         task.mandatory = item.ForceInstall == u"true";
         task.expected_size = ToInt64(item.filesize);
@@ -266,7 +267,8 @@ bool IxoMgr::IsDotNetReady() {
     if (dotnet_min_version_ != u"2.0") return ready;
 
     std::optional<std::string_view> checker = platform::FindResource("EXE", kDotNetCheckerResource);
-    std::optional<std::string_view> checker_config = platform::FindResource("XML", kDotNetCheckerConfigResource);
+    std::optional<std::string_view> checker_config =
+        platform::FindResource("XML", kDotNetCheckerConfigResource);
     std::string program = Utf16ToUtf8(working_folder_) + "NFWCHK.exe";
     std::string config = program + ".config";
     ready = checker && checker_config && platform::WriteFileAtomically(program, std::string(*checker)) &&
@@ -291,6 +293,7 @@ std::u16string IxoMgr::GetPrivacyPage() const {
 
 std::u16string IxoMgr::GetExpectedProductVersion() const {
     int32_t kind = fork_mode_ ? kTaskDependent : kTaskProduct;
-    auto task = std::find_if(tasks_.begin(), tasks_.end(), [kind](const DownTask& t) { return t.kind == kind; });
+    auto task =
+        std::find_if(tasks_.begin(), tasks_.end(), [kind](const DownTask& t) { return t.kind == kind; });
     return task == tasks_.end() ? std::u16string() : task->package_version;
 }

@@ -21,7 +21,8 @@ protected:
 class IRedeemOffer {
 public:
     // Asks for the retention offer of this run (texts UTF-8).
-    virtual void QueryOffer(const std::string& client_sign, int32_t product_id, const std::string& version) = 0;
+    virtual void QueryOffer(const std::string& client_sign, int32_t product_id,
+                            const std::string& version) = 0;
 
 protected:
     ~IRedeemOffer() = default;

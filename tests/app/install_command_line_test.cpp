@@ -37,12 +37,13 @@ const std::vector<LineCase> kCases = {
      u"/VERYSILENT /NOPAGE /LANG=DEU /LOG=\"/tmp/IXO-1234.log\" /installpath:\"\" /DIR=\"\" /IXOWIN=1A2B"
      u" /PID=1234"},
     {"companion as product", kTaskProduct, 10819, true, u"/opt/K/H/", u"", u"", false, u"", false,
-     u"/VERYSILENT /NOPAGE /LANG=DEU /LOG=\"/tmp/IXO-10819.log\" /installpath:\"/opt/K/H/\" /DIR=\"/opt/K/H/\""
+     u"/VERYSILENT /NOPAGE /LANG=DEU /LOG=\"/tmp/IXO-10819.log\" /installpath:\"/opt/K/H/\" "
+     u"/DIR=\"/opt/K/H/\""
      u" /IXOWIN=1A2B /PID=10819 /NOTRUN"},
     {"dependent, not the startup task", kTaskDependent, 555, false, u"", u"sc9", u"", true, u"kxclip", false,
      u"/VERYSILENT /NOPAGE /LANG=DEU /LOG=\"/tmp/IXO-555.log\" /IXOWIN=1A2B /PID=555"},
-    {"dependent, startup task with an argument", kTaskDependent, 555, true, u"/opt/K/Dep/", u"", u"a b", false,
-     u"", false,
+    {"dependent, startup task with an argument", kTaskDependent, 555, true, u"/opt/K/Dep/", u"", u"a b",
+     false, u"", false,
      u"/VERYSILENT /NOPAGE /LANG=DEU /LOG=\"/tmp/IXO-555.log\" /IXOWIN=1A2B /PID=555 /installpath: "
      u"\"/opt/K/Dep/\" /DIR=\"/opt/K/Dep/\" /TOKEN_PRODUCTINSTALL_ARG=a b"},
     {"companion dependent in fork mode", kTaskDependent, 10819, false, u"", u"", u"", false, u"", true,

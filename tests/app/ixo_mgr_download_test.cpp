@@ -34,8 +34,8 @@ TEST_F(DownloadPhaseTest, FailedDownloadIsReportedOncePerDistinctCode) {
     mgr().OnError(1234, 2);
     mgr().OnError(1234, 3);
 
-    EXPECT_EQ(statistics_.Reports(),
-              (std::vector<std::string>{"download: pid=1234, download err=2", "download: pid=1234, download err=3"}));
+    EXPECT_EQ(statistics_.Reports(), (std::vector<std::string>{"download: pid=1234, download err=2",
+                                                               "download: pid=1234, download err=3"}));
     EXPECT_EQ(mgr().GetReportedErrorCount(1002), 2);
     EXPECT_EQ(mgr().GetReportedErrorCount(1003), 1);
     EXPECT_EQ(window_.Events(),
@@ -128,7 +128,8 @@ TEST_F(DownloadPhaseTest, ProgressSumsCoverEveryTask) {
 TEST_F(DownloadPhaseTest, CheckInstallSpaceWithAndWithoutMarginOnTheSameAndAnotherMount) {
     // /dev/shm is a mount of its own on the test machines; the working folder is under the temporary folder.
     const std::u16string other_mount = u"/dev/shm/";
-    if (!platform::FolderExists("/dev/shm") || GetDriveRoot(other_mount) == GetDriveRoot(Utf8ToUtf16(Working())))
+    if (!platform::FolderExists("/dev/shm") ||
+        GetDriveRoot(other_mount) == GetDriveRoot(Utf8ToUtf16(Working())))
         GTEST_SKIP() << "no second mount";
     mgr().SetFolderPlacesForTesting(std::nullopt);  // the real free space
     working_.Write("install/.keep", "");

@@ -106,7 +106,8 @@ TEST_F(EndToEndTest, DownloadsAndInstallsTheProductAndItsDependent) {
     EXPECT_EQ(GetInstalledValue(u"Kelvarosoft", u"1234", u"Version"), u"3.2.1.7");
     EXPECT_EQ(GetInstalledValue(u"Kelvarosoft", u"1234", u"InstallPath"), Utf8ToUtf16(folder));
     EXPECT_EQ(GetUninstallVersion(u"1234"), u"3.2.1.7");
-    std::string installer_log = platform::ReadFile(Utf16ToUtf8(GetTempFolder()) + "IXO-1234.log").value_or("");
+    std::string installer_log =
+        platform::ReadFile(Utf16ToUtf8(GetTempFolder()) + "IXO-1234.log").value_or("");
     EXPECT_NE(installer_log.find("installed into " + folder), std::string::npos) << installer_log;
     EXPECT_NE(platform::ReadFile(Utf16ToUtf8(GetTempFolder()) + "IXO-555.log").value_or("").find("done"),
               std::string::npos);
@@ -127,7 +128,9 @@ TEST_F(EndToEndTest, DownloadsAndInstallsTheProductAndItsDependent) {
     std::vector<std::string> events = window_.Events();
     ASSERT_GE(events.size(), 4u);
     EXPECT_EQ(events.front().rfind("progress", 0), 0u);
-    auto at = [&](const std::string& event) { return std::find(events.begin(), events.end(), event) - events.begin(); };
+    auto at = [&](const std::string& event) {
+        return std::find(events.begin(), events.end(), event) - events.begin();
+    };
     ASSERT_LT(at("finished 555 0"), std::ptrdiff_t(events.size()));
     ASSERT_LT(at("finished 1234 0"), std::ptrdiff_t(events.size()));
     ASSERT_LT(at("install 1234 0"), std::ptrdiff_t(events.size()));
@@ -143,15 +146,20 @@ TEST_F(EndToEndTest, DownloadsAndInstallsTheProductAndItsDependent) {
     EXPECT_NE(std::find(percentages.begin(), percentages.end(), 50), percentages.end());
 
     std::string log = log_.NewText();
-    for (const std::string& line : std::vector<std::string>{std::string("[INFO] PrepareDown"), std::string("[INFO] BuildProductAndDepentTask, bit=[64] package."),
-          "[INFO] query package size=[" + std::to_string(package.size()) + "] by domain_url.",
-          std::string("[INFO] BuildInstallPara, product startup=[1]."),
-          std::string("[INFO] BuildInstallPara dependent startup=[0]."),
-          "[INFO] IxoMgr StartDownTask: 1234, " + Working() + ", 3.2.1.7, " + Md5Buffer(package.data(), package.size()) + ",",
-          std::string("[INFO] prepare download, task_id=[1234]."),
-          std::string("[INFO] IxoMgr InstallTask pid: 555"), std::string("[INFO] IxoMgr InstallTask pid: 1234"),
-          std::string("[INFO] IxoMgr InstallTask res: 0"), std::string("[INFO] IxoMgr InstallTask: 1, 2, 1, 3, 3"),
-          "[INFO] RunExe: \n path=[" + Working() + "demo-setup]"}) {
+    for (const std::string& line : std::vector<std::string>{
+             std::string("[INFO] PrepareDown"),
+             std::string("[INFO] BuildProductAndDepentTask, bit=[64] package."),
+             "[INFO] query package size=[" + std::to_string(package.size()) + "] by domain_url.",
+             std::string("[INFO] BuildInstallPara, product startup=[1]."),
+             std::string("[INFO] BuildInstallPara dependent startup=[0]."),
+             "[INFO] IxoMgr StartDownTask: 1234, " + Working() + ", 3.2.1.7, " +
+                 Md5Buffer(package.data(), package.size()) + ",",
+             std::string("[INFO] prepare download, task_id=[1234]."),
+             std::string("[INFO] IxoMgr InstallTask pid: 555"),
+             std::string("[INFO] IxoMgr InstallTask pid: 1234"),
+             std::string("[INFO] IxoMgr InstallTask res: 0"),
+             std::string("[INFO] IxoMgr InstallTask: 1, 2, 1, 3, 3"),
+             "[INFO] RunExe: \n path=[" + Working() + "demo-setup]"}) {
         EXPECT_NE(log.find(line), std::string::npos) << line;
     }
 }

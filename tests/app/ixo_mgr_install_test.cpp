@@ -109,7 +109,8 @@ TEST_F(InstallPhaseTest, CompatibilityLayerIsSetForThePackageInBothViews) {
     for (auto view : {platform::RegistryView::k32Bit, platform::RegistryView::k64Bit}) {
         platform::RegistryKey key;
         ASSERT_TRUE(key.Open(platform::RegistryHive::kLocalMachine,
-                             "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers", view));
+                             "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers",
+                             view));
         EXPECT_EQ(key.ReadString(Working() + "demo-setup").value_or(""), "WIN7RTM");
     }
 }
@@ -135,7 +136,8 @@ TEST_F(InstallPhaseTest, InstallFoldersFollowTheStartupProduct) {
     EXPECT_EQ(main->install_folder, u"/opt/Kelvarosoft/Runtime/");
     EXPECT_EQ(runtime->install_folder, u"/opt/Kelvarosoft/Runtime/");
     EXPECT_EQ(runtime->executable_path, u"/opt/Kelvarosoft/Runtime/runtime-app");
-    EXPECT_NE(runtime->command_line.find(u"/installpath: \"/opt/Kelvarosoft/Runtime/\""), std::u16string::npos);
+    EXPECT_NE(runtime->command_line.find(u"/installpath: \"/opt/Kelvarosoft/Runtime/\""),
+              std::u16string::npos);
     std::string log = log_.NewText();
     EXPECT_NE(log.find("[INFO] BuildInstallPara, product startup=[0]."), std::string::npos);
     EXPECT_NE(log.find("[INFO] BuildInstallPara dependent startup=[1]."), std::string::npos);

@@ -154,7 +154,8 @@ void OrchestratorTest::Prepare(const ProductConfig& product, const ServerRuntime
     mgr().PrepareDown();
 }
 
-void OrchestratorTest::CompleteDownload(int32_t id, const std::string& file_name, const std::string& content) {
+void OrchestratorTest::CompleteDownload(int32_t id, const std::string& file_name,
+                                        const std::string& content) {
     std::string path = working_.Write(file_name, content);
     platform::MakeExecutable(path);
     mgr().OnStart(id);

@@ -80,7 +80,8 @@ private:
 class RecordingWindow : public IxoNotifyHandler {
 public:
     void OnFinished(const DownTask& task, int32_t result) override;
-    void OnDownloadProgress(int64_t total, int64_t received, int32_t task_count, int32_t active_count) override;
+    void OnDownloadProgress(int64_t total, int64_t received, int32_t task_count,
+                            int32_t active_count) override;
     void OnInstall(const DownTask& task, int32_t code) override;
 
     std::vector<std::string> Events() const;

@@ -52,7 +52,8 @@ struct Switches {
 bool TakeValue(const std::string& argument, const std::string& name, std::string& value) {
     if (argument.size() < name.size()) return false;
     for (size_t i = 0; i < name.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(argument[i])) != std::toupper(static_cast<unsigned char>(name[i])))
+        if (std::toupper(static_cast<unsigned char>(argument[i])) !=
+            std::toupper(static_cast<unsigned char>(name[i])))
             return false;
     }
     value = argument.substr(name.size());
@@ -107,7 +108,8 @@ int ChosenExitCode(const std::string& program) {
 
 class InstallLog {
 public:
-    explicit InstallLog(const std::string& path) : file_(path.empty() ? nullptr : std::fopen(path.c_str(), "w")) {}
+    explicit InstallLog(const std::string& path)
+        : file_(path.empty() ? nullptr : std::fopen(path.c_str(), "w")) {}
     ~InstallLog() {
         if (file_) std::fclose(file_);
     }
@@ -163,7 +165,8 @@ bool Register(const std::string& dir, const std::string& brand, const std::strin
               const Switches& switches, const std::string& version) {
     uint32_t pid = uint32_t(std::strtoul(switches.pid.c_str(), nullptr, 10));
     platform::RegistryKey product;
-    if (!product.Create(platform::RegistryHive::kLocalMachine, "Software\\" + brand + "\\" + name)) return false;
+    if (!product.Create(platform::RegistryHive::kLocalMachine, "Software\\" + brand + "\\" + name))
+        return false;
     bool written = product.WriteDword("PID", pid) && product.WriteString("InstallInfo", "1") &&
                    product.WriteString("Version", version) &&
                    product.WriteString("InstallName", dir + "demo-product") &&
@@ -173,8 +176,9 @@ bool Register(const std::string& dir, const std::string& brand, const std::strin
                           platform::RegistryView::k64Bit)) {
         return false;
     }
-    return written && uninstall.WriteString("PID", switches.pid) && uninstall.WriteString("Version", version) &&
-           uninstall.WriteString("DisplayName", name) && uninstall.WriteString("InstallLocation", dir);
+    return written && uninstall.WriteString("PID", switches.pid) &&
+           uninstall.WriteString("Version", version) && uninstall.WriteString("DisplayName", name) &&
+           uninstall.WriteString("InstallLocation", dir);
 }
 
 }  // namespace
