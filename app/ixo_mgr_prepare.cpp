@@ -6,6 +6,7 @@
 #include "app/ixo_mgr.h"
 #include "downloader/http_request.h"
 #include "formats/utf_conversion.h"
+#include "platform/child_process.h"
 #include "platform/file_system.h"
 #include "platform/resources.h"
 #include "system/dotnet_check.h"
@@ -273,7 +274,7 @@ bool IxoMgr::IsDotNetReady() {
     std::string config = program + ".config";
     ready = checker && checker_config && platform::WriteFileAtomically(program, std::string(*checker)) &&
             platform::WriteFileAtomically(config, std::string(*checker_config)) &&
-            RunHidden(u"\"" + Utf8ToUtf16(program) + u"\"");
+            platform::MakeExecutable(program) && RunHidden(u"\"" + Utf8ToUtf16(program) + u"\"");
     platform::DeleteFile(program);
     platform::DeleteFile(config);
     return ready;

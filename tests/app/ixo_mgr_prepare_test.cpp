@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "formats/utf_conversion.h"
+#include "platform/file_system.h"
+#include "platform/registry.h"
 #include "tests/app/orchestrator_fixture.h"
 
 namespace orchestrator_test {
@@ -258,6 +260,42 @@ TEST_F(PrepareTest, UnknownPackageSizeSavesOnTheLargestDisk) {
     EXPECT_NE(log.find("[INFO] query package size=[0] by domain_url."), std::string::npos);
     EXPECT_NE(log.find("[INFO] save the package on the max free disk."), std::string::npos);
     EXPECT_EQ(mgr().FindTask(1234)->save_folder, Utf8ToUtf16(Working()) + u"Kelvarosoft/Download/");
+}
+
+TEST_F(PrepareTest, DotNet20IsDecidedByTheCarriedChecker) {
+    ProductConfig product = BaseProduct();
+    product.Dotnetminver = u"2.0";
+    product.Dotneturl = u"http://127.0.0.1:9/netfx";
+    Prepare(product, {}, 1000);
+    const DownTask* dotnet = mgr().FindTask(kDotNetTaskId);
+    ASSERT_NE(dotnet, nullptr);
+    EXPECT_EQ(dotnet->kind, kTaskDotNet);
+    EXPECT_EQ(dotnet->url, u"http://127.0.0.1:9/netfx");
+    EXPECT_EQ(mgr().Tasks().front().id, kDotNetTaskId);
+    EXPECT_EQ(statistics_.Value("dotnetver"), "2.0");
+    EXPECT_FALSE(platform::FileExists(Working() + "NFWCHK.exe"));
+    EXPECT_FALSE(platform::FileExists(Working() + "NFWCHK.exe.config"));
+
+    platform::RegistryKey framework;
+    ASSERT_TRUE(framework.Create(platform::RegistryHive::kLocalMachine,
+                                 "SOFTWARE\\Microsoft\\.NETFramework\\policy\\v2.0.50727"));
+    ASSERT_TRUE(
+        framework.Create(platform::RegistryHive::kLocalMachine, "SOFTWARE\\Microsoft\\.NETFramework"));
+    ASSERT_TRUE(framework.WriteString("InstallRoot", "/opt/netfx/"));
+    EXPECT_TRUE(mgr().IsDotNetReady());
+    EXPECT_FALSE(platform::FileExists(Working() + "NFWCHK.exe"));
+}
+
+TEST_F(PrepareTest, InstalledProductIsFoundAndGivesTheInstallParent) {
+    platform::RegistryKey key;
+    ASSERT_TRUE(key.Create(platform::RegistryHive::kLocalMachine, "Software\\Kelvarosoft\\Demo"));
+    key.WriteDword("PID", 1234);
+    key.WriteString("InstallInfo", "1");
+    key.WriteString("Version", "1.0.0.0");
+    key.WriteString("InstallPath", "/srv/apps/Kelvarosoft/Demo/");
+    Prepare(BaseProduct(), {}, 1000);
+    EXPECT_NE(log_.NewText().find("[INFO] pid=[1234] already install version=[1.0.0.0]."), std::string::npos);
+    EXPECT_EQ(mgr().GetInstallParentFolder(), u"/srv/apps/");
 }
 
 TEST_F(PrepareTest, IsNotSupportX86PrefersTheServer) {

@@ -105,7 +105,7 @@ void OrchestratorTest::SetUp() {
     statistics_.Clear();
     window_.Clear();
     platform::SetRegistryRootForTesting(registry_.Path());
-    setenv("IXO_DEMO_REGISTRY_ROOT", registry_.Path().c_str(), 1);
+    setenv("IXO_TEST_REGISTRY_ROOT", registry_.Path().c_str(), 1);
     mgr().ResetForTesting();
     mgr().SetArchitectureForTesting(true, false);
     auto engine = std::make_unique<RecordingEngine>();
@@ -131,7 +131,7 @@ void OrchestratorTest::TearDown() {
     mgr().ResetForTesting();
     mgr().SetFolderPlacesForTesting(std::nullopt);
     mgr().SetPackageSizeProbeForTesting(nullptr);
-    unsetenv("IXO_DEMO_REGISTRY_ROOT");
+    unsetenv("IXO_TEST_REGISTRY_ROOT");
     platform::SetRegistryRootForTesting("");
 }
 

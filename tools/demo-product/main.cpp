@@ -13,7 +13,7 @@
 //
 // Exit status: 0, or the number N when the program's file name contains "-exit<N>" (tests serve copies named
 // so to make an installer fail); 1 when the product could not be written or registered.
-// IXO_DEMO_REGISTRY_ROOT, when set, keeps the registry store in that folder (as ixo-reg --root does), so that
+// IXO_TEST_REGISTRY_ROOT, when set, keeps the registry store in that folder (as ixo-reg --root does), so that
 // a test's installer never touches the machine's store.
 #include <cctype>
 #include <cstdio>
@@ -184,7 +184,7 @@ bool Register(const std::string& dir, const std::string& brand, const std::strin
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (const char* root = std::getenv("IXO_DEMO_REGISTRY_ROOT"); root && *root) {
+    if (const char* root = std::getenv("IXO_TEST_REGISTRY_ROOT"); root && *root) {
         platform::SetRegistryRootForTesting(root);
     }
     Switches switches = ParseSwitches(argc, argv);
