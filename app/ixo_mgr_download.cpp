@@ -168,7 +168,8 @@ bool IxoMgr::CompleteRunStatistics() {
 
         int64_t now = Now();
         int64_t down_start = 0, down_end = 0, install_start = 0, install_end = 0;
-        uint32_t downloaded = 0;  // 32-bit on purpose: the record's figure has always wrapped this way
+        // Summed in 64 bits: a 32-bit sum wraps past 4 GiB and gives a wrong speed.
+        uint64_t downloaded = 0;
         for (const DownTask& task : tasks_) {
             if (task.download_start > 0 && (down_start == 0 || task.download_start < down_start))
                 down_start = task.download_start;
@@ -176,7 +177,7 @@ bool IxoMgr::CompleteRunStatistics() {
             if (task.install_start > 0 && (install_start == 0 || task.install_start < install_start))
                 install_start = task.install_start;
             install_end = std::max(install_end, task.install_end);
-            downloaded += uint32_t(task.downloaded);
+            downloaded += uint64_t(std::max<int64_t>(task.downloaded, 0));
         }
         if (down_start > 0 && down_end == 0) down_end = now;
         if (install_start > 0 && install_end == 0) install_end = now;

@@ -164,6 +164,35 @@ TEST_F(DownloadPhaseTest, CheckInstallSpaceWithAndWithoutMarginOnTheSameAndAnoth
     EXPECT_TRUE(mgr().CheckInstallSpace(u"/dev/shm/", true));
 }
 
+TEST_F(DownloadPhaseTest, CompleteRunStatisticsSpansAllTasks) {
+    EXPECT_FALSE(mgr().CompleteRunStatistics());  // no task list yet
+    Prepare(WithDependents(), {}, 1000);
+    DownTask* product = mgr().FindTask(1234);
+    DownTask* runtime = mgr().FindTask(555);
+    product->download_start = 1000;
+    product->download_end = 1100;
+    product->downloaded = int64_t(3) << 30;
+    product->total_size = product->downloaded;
+    product->install_start = 1200;
+    product->install_end = 1260;
+    product->download_state = kStateDone;
+    product->install_state = kStateDone;
+    runtime->download_start = 900;
+    runtime->download_end = 1000;
+    runtime->downloaded = int64_t(2) << 30;
+    runtime->install_start = 1150;
+    runtime->install_end = 1190;
+
+    EXPECT_TRUE(mgr().CompleteRunStatistics());
+    EXPECT_EQ(statistics_.Value("downtime"), "200");
+    EXPECT_EQ(statistics_.Value("installtime"), "110");
+    // 5 GiB over 200 seconds: the sum must not wrap at 4 GiB.
+    EXPECT_EQ(statistics_.Value("downspeed"), std::to_string((int64_t(5) << 30) / 200));
+    EXPECT_EQ(statistics_.Value("packagesize"), std::to_string(int64_t(3) << 30));
+    EXPECT_EQ(statistics_.Value("downstatus"), "3");
+    EXPECT_EQ(statistics_.Value("installstatus"), "3");
+}
+
 TEST_F(DownloadPhaseTest, CallbacksRecordStatisticsAndLogLines) {
     Prepare(BaseProduct(), {}, 1000);
     mgr().OnFileMd5(1234, "ABCDEF");
