@@ -45,6 +45,8 @@ public:
     bool IsNotSupportX86() const;
     bool IsCompanionOffered() const { return fork_companion_ && !fork_mode_; }
     std::u16string GetInstallParent() const;
+    // The folder rules over this machine's disks (or the test's places).
+    std::u16string GetWorkingFolder(const std::u16string& brand, bool any_disk) const;
     std::u16string GetLargestFreeFolder(const std::u16string& brand) const;
     // Whether the effective .NET minimum version (if any) is installed.
     bool IsDotNetReady();

@@ -254,6 +254,10 @@ std::u16string IxoMgr::GetInstallParent() const {
     return ::GetInstallParent(server_config_.custom_install_path, product_config_);
 }
 
+std::u16string IxoMgr::GetWorkingFolder(const std::u16string& brand, bool any_disk) const {
+    return ::GetWorkingFolder(brand, any_disk, Places());
+}
+
 std::u16string IxoMgr::GetLargestFreeFolder(const std::u16string& brand) const {
     return ::GetLargestFreeFolder(brand, Places());
 }
