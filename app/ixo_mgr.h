@@ -80,6 +80,8 @@ public:
     // Downloads the task again; a package that passed its MD5 check and still exists is only installed again.
     void RetryDownTask(int32_t id);
     void CancelAllDownloads();
+    // Stops every task of the engine; called when the message loop has ended.
+    void StopDownloadEngine();
     // Whether the disk of `folder` can take the installation: the package size, or with the margin four
     // times the package size, five times when the working folder is on the same disk. A package size of 0
     // (unknown) always passes.

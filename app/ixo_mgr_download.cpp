@@ -99,6 +99,10 @@ void IxoMgr::CancelAllDownloads() {
     for (const DownTask& task : tasks_) engine_->RemoveTask(task.id);
 }
 
+void IxoMgr::StopDownloadEngine() {
+    if (engine_) engine_->StopAll();
+}
+
 bool IxoMgr::CheckInstallSpace(const std::u16string& folder, bool with_margin) const {
     if (package_size_ == 0) return true;
     FolderPlaces places = Places();

@@ -164,6 +164,39 @@ TEST_F(DownloadPhaseTest, CheckInstallSpaceWithAndWithoutMarginOnTheSameAndAnoth
     EXPECT_TRUE(mgr().CheckInstallSpace(u"/dev/shm/", true));
 }
 
+TEST_F(DownloadPhaseTest, LastCompletedDownloadStartsTheForkCopy) {
+    Prepare(WithDependents(), {}, 1000);
+    int started = 0;
+    mgr().SetForkStarter([&] { ++started; });
+    mgr().OnProgress(1234, 50, 100, 10);
+    mgr().OnProgress(555, 100, 100, 10);
+    mgr().OnComplete(555);
+    EXPECT_EQ(started, 0);  // the product is still running
+    mgr().OnError(777, 2);
+    mgr().OnComplete(1234);
+    EXPECT_EQ(started, 1);
+}
+
+TEST_F(DownloadPhaseTest, UpdateSaveFolderMovesToTheLargestDiskWhenTheWorkingDiskIsTooSmall) {
+    test_support::TempFolder other_disk;
+    FolderPlaces places;
+    const std::u16string working = Utf8ToUtf16(Working());
+    const std::u16string other = Utf8ToUtf16(other_disk.Path());
+    places.fixed_drives = {working, other};
+    places.system_drive = u"/nonexistent-system-drive/";
+    places.free_bytes = [working](const std::u16string& folder) -> uint64_t {
+        return folder.rfind(working, 0) == 0 ? 500 : 1'000'000;
+    };
+    mgr().SetFolderPlacesForTesting(places);
+    Prepare(WithDependents(), {}, 1000);
+
+    const std::u16string moved = other + u"Kelvarosoft/Download/";
+    EXPECT_EQ(mgr().GetWorkingFolder(), moved);
+    for (const DownTask& task : mgr().Tasks()) EXPECT_EQ(task.save_folder, moved) << task.id;
+    EXPECT_NE(log_.NewText().find("[WARN] update save folder, dir=[" + Working() + "], disk_free_size=[500]"),
+              std::string::npos);
+}
+
 TEST_F(DownloadPhaseTest, CompleteRunStatisticsSpansAllTasks) {
     EXPECT_FALSE(mgr().CompleteRunStatistics());  // no task list yet
     Prepare(WithDependents(), {}, 1000);
