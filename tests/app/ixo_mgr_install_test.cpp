@@ -4,6 +4,7 @@
 #include "formats/utf_conversion.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
+#include "system/installed_products.h"
 #include "tests/app/orchestrator_fixture.h"
 
 namespace orchestrator_test {
@@ -120,12 +121,14 @@ TEST_F(InstallPhaseTest, InstallFoldersFollowTheStartupProduct) {
     DependentItem dependent;
     dependent.ProductID = u"555";
     dependent.ProductName = u"Runtime";
-    dependent.ProductExe = u"runtime-app";
+    dependent.ProductExe = u"demo-product";
     dependent.Url_Down = u"http://127.0.0.1:9/runtime";
     dependent.Url_Downx64 = u"http://127.0.0.1:9/runtime";
     product.Dependents = {dependent};
     product.StartupProduct = u"555";
-    mgr().EditRunConfig().InstallPath = u"/opt/";
+    const std::string apps = Working() + "apps/";
+    const std::string folder = apps + "Kelvarosoft/Runtime/";
+    mgr().EditRunConfig().InstallPath = Utf8ToUtf16(apps);
     Prepare(product, {}, 1000);
     mgr().BuildInstallPara(u"DEU");
 
@@ -133,14 +136,20 @@ TEST_F(InstallPhaseTest, InstallFoldersFollowTheStartupProduct) {
     const DownTask* runtime = mgr().FindTask(555);
     EXPECT_FALSE(main->startup);
     EXPECT_TRUE(runtime->startup);
-    EXPECT_EQ(main->install_folder, u"/opt/Kelvarosoft/Runtime/");
-    EXPECT_EQ(runtime->install_folder, u"/opt/Kelvarosoft/Runtime/");
-    EXPECT_EQ(runtime->executable_path, u"/opt/Kelvarosoft/Runtime/runtime-app");
-    EXPECT_NE(runtime->command_line.find(u"/installpath: \"/opt/Kelvarosoft/Runtime/\""),
+    EXPECT_EQ(main->install_folder, Utf8ToUtf16(folder));
+    EXPECT_EQ(runtime->install_folder, Utf8ToUtf16(folder));
+    EXPECT_EQ(runtime->executable_path, Utf8ToUtf16(folder + "demo-product"));
+    EXPECT_NE(runtime->command_line.find(u"/installpath: \"" + Utf8ToUtf16(folder) + u"\""),
               std::u16string::npos);
     std::string log = log_.NewText();
     EXPECT_NE(log.find("[INFO] BuildInstallPara, product startup=[0]."), std::string::npos);
     EXPECT_NE(log.find("[INFO] BuildInstallPara dependent startup=[1]."), std::string::npos);
+
+    // The dependent's installer takes the folder switches as they are written and installs there.
+    CompleteDownload(555, "runtime-setup", DemoInstaller());
+    EXPECT_TRUE(mgr().InstallTask(kTaskDependent));
+    EXPECT_TRUE(platform::FileExists(folder + "demo-product"));
+    EXPECT_EQ(GetInstalledValue(u"Kelvarosoft", u"555", u"InstallPath"), Utf8ToUtf16(folder));
 }
 
 }  // namespace
