@@ -32,7 +32,9 @@ void SetCompatibilityLayer(const std::u16string& package_path, const std::u16str
 }  // namespace
 
 void IxoMgr::BuildInstallPara(const std::u16string& language_code) {
-    const std::u16string& parent = run_config_.InstallPath;
+    // Without the user's choice the default parent stands in: an empty one would make the folders relative
+    // to whatever the current folder happens to be.
+    const std::u16string& parent = run_config_.InstallPath.empty() ? install_parent_ : run_config_.InstallPath;
     std::u16string product_folder =
         parent + product_config_.ProductBrand + u"/" + product_config_.ProductName + u"/";
     std::u16string dependent_folder;

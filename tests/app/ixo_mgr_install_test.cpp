@@ -116,6 +116,15 @@ TEST_F(InstallPhaseTest, CompatibilityLayerIsSetForThePackageInBothViews) {
     }
 }
 
+TEST_F(InstallPhaseTest, WithoutAChosenFolderTheDefaultParentIsUsed) {
+    mgr().EditRunConfig().InstallPath.clear();
+    Prepare(BaseProduct(), {}, 1000);
+    mgr().BuildInstallPara(u"ENU");
+    const std::u16string& parent = mgr().GetInstallParentFolder();
+    ASSERT_FALSE(parent.empty());
+    EXPECT_EQ(mgr().FindTask(1234)->install_folder, parent + u"Kelvarosoft/Demo/");
+}
+
 TEST_F(InstallPhaseTest, InstallFoldersFollowTheStartupProduct) {
     ProductConfig product = BaseProduct();
     DependentItem dependent;

@@ -120,6 +120,7 @@ void OrchestratorTest::SetUp() {
     places.free_bytes = [](const std::u16string&) { return uint64_t(1) << 40; };
     mgr().SetFolderPlacesForTesting(places);
     mgr().SetWorkingFolderForTesting(Utf8ToUtf16(working_.Path()));
+    mgr().EditRunConfig().InstallPath = Utf8ToUtf16(working_.Path() + "apps/");
     mgr().SetNotifyHandler(&window_);
     OrchestratorServices services;
     services.statistics = &statistics_;
