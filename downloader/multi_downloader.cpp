@@ -6,7 +6,6 @@
 #include <cctype>
 #include <chrono>
 
-#include "downloader/host_ip_manager.h"
 #include "downloader/range_table.h"
 #include "downloader/sized_file.h"
 #include "downloader/url_parts.h"
@@ -30,7 +29,6 @@ constexpr int64_t kSaveEvery = 0x1E00000;  // 30 MiB
 constexpr int32_t kMinimumBufferOne = 0x40000;
 constexpr int32_t kMinimumBufferMany = 0x80000;
 constexpr int kRenameTries = 15;
-constexpr int kSizeQueryTries = 10;
 constexpr int64_t kTcpSegmentBytes = 1460;
 constexpr char kTempSuffix[] = ".~P2S";
 
@@ -74,10 +72,6 @@ bool IsGatewayBlockPage(const std::string& effective_url) {
     bool private_host = parts.name.rfind("10.", 0) == 0 || parts.name.rfind("192.", 0) == 0 ||
                         parts.name.rfind("172.", 0) == 0;
     return private_host && effective_url.find("disable.htm") != std::string::npos;
-}
-
-size_t DiscardBody(char*, size_t, size_t, void*) {
-    return 0;
 }
 
 // The task's result for a transfer error of a range connection.
@@ -298,6 +292,15 @@ void CMultiDownloader::RunAttempts() {
         error_budget_ = std::max(20, 2 * threads_);
         while (Supervise()) {
         }
+        // A cancel can come before any connection started, and connections can fail to start at all: neither
+        // may pass for a complete file.
+        if (IsCancelled()) {
+            result_.store(kResultUserCanceled);
+        } else if (result_.load() == kResultSuccess && GetDownloaded(true) < total_size_.load()) {
+            WriteLog(kLogError, "[ERROR] multi, attempt ended with [%lld] of [%lld] bytes.",
+                     static_cast<long long>(GetDownloaded(true)), static_cast<long long>(total_size_.load()));
+            result_.store(kResultDownloadFailed);
+        }
         end_time_ = NowSeconds();
         int64_t engine = EngineBytes();
         int64_t elapsed = std::max<int64_t>(1, end_time_ - start_time_.load());
@@ -376,16 +379,6 @@ void CMultiDownloader::ChooseThreadsAndBuffer(int thread_ceiling) {
 
 int32_t CMultiDownloader::LaterBuffer() const {
     return int32_t(std::min<int64_t>(AvailableMemory(), kDefaultBuffer));
-}
-
-std::string CMultiDownloader::PickAddress() {
-    if (addresses_.empty()) return std::string();
-    auto least = addresses_.begin();
-    for (auto it = addresses_.begin(); it != addresses_.end(); ++it) {
-        if (it->second < least->second) least = it;
-    }
-    ++least->second;
-    return least->first;
 }
 
 bool CMultiDownloader::StartConnection(int64_t start, int64_t end, int32_t buffer,
@@ -502,7 +495,9 @@ int64_t CMultiDownloader::WriteData(int64_t offset, int64_t length, const void* 
 
 bool CMultiDownloader::Supervise() {
     int64_t remembered = GetDownloaded(true);
-    {
+    // A pass looks at no more than three ended connections. When the last one found three, more may be
+    // waiting (equal ranges at equal rates end together), and the next pass follows without the pause.
+    if (!backlog_) {
         std::unique_lock<std::mutex> hold(wait_lock_);
         wait_signal_.wait_for(hold, std::chrono::milliseconds(g_supervision_ms.load()));
     }
@@ -523,7 +518,8 @@ bool CMultiDownloader::Supervise() {
             if (ended.size() == 3) break;
         }
         // Connections after the third ended one were not looked at; any of them may still run.
-        if (ended.size() == 3) found = true;
+        backlog_ = ended.size() == 3;
+        if (backlog_) found = true;
     }
     if (!ended.empty()) found = true;
 
@@ -655,6 +651,9 @@ void CMultiDownloader::SendProgressIfDue() {
 }
 
 void CMultiDownloader::SaveRangeTableAsync() {
+    // A save takes milliseconds; the one before has ended long since and is reaped here, so that a long
+    // download does not pile up ended threads.
+    JoinSavers();
     std::lock_guard<std::mutex> hold(saver_lock_);
     savers_.emplace_back(&CMultiDownloader::SaveRangeTable, this);
 }
@@ -777,90 +776,6 @@ void CMultiDownloader::DestroyConnections() {
         connections.swap(connections_);
     }
     connections.clear();
-}
-
-bool CMultiDownloader::PrepareHost(bool flush_first) {
-    HostIpManager& manager = HostIpManager::Instance();
-    bool known = manager.HasHost(url_);
-    if (known && flush_first) {
-        manager.FlushAll();
-        Raise(kEventDnsCacheCleared, result_.load());
-        known = false;
-    }
-    UrlParts parts;
-    SplitUrl(url_, parts);
-    bool ok = true;
-    if (!known) {
-        ok = manager.InitHost(url_);
-        if (ok) {
-            int64_t size = manager.GetSize(url_);
-            if (size != 0) total_size_.store(size);
-            std::string host, ips;
-            if (manager.GetHostAndIps(url_, host, ips)) {
-                RaiseText(kEventDnsResolved, host + ":" + ips);
-            } else {
-                WriteLog(kLogError, "[ERROR] multi, get dns info failed! url=[%s].", url_.c_str());
-            }
-        }
-    }
-    if (ok) {
-        addresses_.clear();
-        for (const std::string& ip : manager.GetIps(parts.authority)) addresses_[ip] = 0;
-        if (!addresses_.empty()) return true;
-    }
-    WriteLog(kLogError, "[ERROR] multi, get dns info failed!");
-    return false;
-}
-
-int64_t CMultiDownloader::QuerySize() {
-    CURL* easy = curl_easy_init();
-    if (!easy) {
-        WriteLog(kLogError, "[ERROR] multi, curl_easy_init failed!");
-        return 0;
-    }
-    curl_slist* resolve = nullptr;
-    if (!addresses_.empty()) {
-        for (const std::string& pin : ResolvePins(url_, PickAddress())) {
-            resolve = curl_slist_append(resolve, pin.c_str());
-        }
-    }
-    std::string ca_file = CRangeConnection::GetCertificateAuthorityFile();
-    curl_easy_setopt(easy, CURLOPT_URL, url_.c_str());
-    curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
-    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(easy, CURLOPT_RESOLVE, resolve);
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
-    if (!ca_file.empty()) curl_easy_setopt(easy, CURLOPT_CAINFO, ca_file.c_str());
-    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, 10L);
-    // The GET tries stop at the first byte of the body: the headers already hold the length.
-    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &DiscardBody);
-    int64_t size = 0;
-    for (int attempt = 1; attempt <= kSizeQueryTries && size <= 0 && !IsCancelled(); ++attempt) {
-        if (attempt == 6) curl_easy_setopt(easy, CURLOPT_NOBODY, 0L);
-        CURLcode result = curl_easy_perform(easy);
-        bool stopped_at_body = attempt >= 6 && result == CURLE_WRITE_ERROR;
-        if (result != CURLE_OK && !stopped_at_body) {
-            WriteLog(kLogError, "[ERROR] multi, curl_easy_perform failed! error=[%d][%s].", int(result),
-                     curl_easy_strerror(result));
-        } else {
-            long status = 0;
-            curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
-            curl_off_t length = -1;
-            CURLcode info = curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
-            if (info != CURLE_OK) {
-                WriteLog(kLogError, "[ERROR] multi, curl_easy_getinfo failed! error=[%d][%s].", int(info),
-                         curl_easy_strerror(info));
-            } else if (status >= 200 && status <= 299) {
-                size = length;
-            }
-        }
-        if (size <= 0) std::this_thread::sleep_for(std::chrono::microseconds(500));
-    }
-    curl_easy_cleanup(easy);
-    curl_slist_free_all(resolve);
-    return size > 0 ? size : 0;
 }
 
 }  // namespace ns_IXD

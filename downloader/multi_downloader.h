@@ -136,6 +136,7 @@ private:
     int64_t tcp_sample_ = 0;
     int64_t engine_sample_ = 0;
     int no_progress_ = 0;
+    bool backlog_ = false;  // the last supervision pass stopped at its limit of ended connections
     int error_budget_ = 20;
     std::atomic<bool> cancelled_{false};
     std::atomic<bool> finished_{false};

@@ -112,6 +112,7 @@ private:
     std::atomic<int32_t> state_{kCreated};
     std::unique_ptr<char[]> buffer_;
     int64_t buffered_ = 0;
+    int64_t capacity_ = 0;  // of the buffer: the buffer size, or the range when that is shorter
     std::atomic<int64_t> start_time_{0};
     std::atomic<int64_t> end_time_{0};
     std::atomic<double> speed_{0};

@@ -1,5 +1,3 @@
-#include <sys/statvfs.h>
-
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -40,12 +38,6 @@ std::optional<int64_t> GetTcpSegmentsReceived() {
         return std::nullopt;
     }
     return std::nullopt;
-}
-
-std::optional<int64_t> GetFreeDiskSpace(const std::string& path) {
-    struct statvfs info {};
-    if (statvfs(path.c_str(), &info) != 0) return std::nullopt;
-    return int64_t(info.f_bavail) * int64_t(info.f_frsize);
 }
 
 }  // namespace platform

@@ -15,6 +15,8 @@ packages=(
   libgtest-dev libgmock-dev nginx openssl ca-certificates xvfb xauth xdotool
   # fuzzing and benchmarks
   clang libclang-rt-14-dev libpugixml-dev
+  # the download benchmark compares the engine with these
+  aria2 time
 )
 
 missing=()

@@ -20,7 +20,6 @@ struct DeploymentProfile {
     std::string http_dns_account_id;
     std::string http_dns_key_id;
     std::string http_dns_secret;
-
     // The statistics service's base address (ends in "/"): the product configuration's ServerHost when that
     // names none.
     std::string statistics_base;

@@ -61,6 +61,20 @@ TEST_F(EngineTest, FileSmallerThanTheConnectionCountUsesOneConnectionPerByte) {
         EXPECT_EQ(line.find(" 416 "), std::string::npos) << line;
 }
 
+TEST_F(EngineTest, QueryIsPartOfTheFileNameAndEitherOfTwoDigestsMatches) {
+    TempFolder site;
+    std::string content = PatternBytes(300000, 5);
+    ASSERT_TRUE(WriteTestFile(site.Path() + "q.bin", content));
+    NginxServer nginx;
+    ASSERT_TRUE(nginx.Start({{.root = site.Path()}}));
+
+    std::string digests = "0123456789abcdef0123456789abcdef;" + Md5Hex(content);
+    ASSERT_EQ(Download("http://localhost:" + std::to_string(nginx.Port()) + "/q.bin?v=2", digests), 0);
+
+    EXPECT_EQ(ReadTestFile(folder_.Path() + "q.bin?v=2"), content);
+    EXPECT_EQ(callback_.Matching("OnFileName"), std::vector<std::string>{"OnFileName q.bin?v=2"});
+}
+
 TEST_F(EngineTest, TargetWithTheExpectedMd5IsNotFetchedAgain) {
     TempFolder site;
     std::string content = PatternBytes(200000, 2);

@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <map>
+#include <mutex>
 #include <regex>
 
 #include "formats/utf_conversion.h"
+#include "platform/file_system.h"
 #include "platform/name_resolver.h"
 #include "system/sha256.h"
 #include "tests/downloader/engine_harness.h"
@@ -176,6 +179,38 @@ TEST_F(HostTest, HttpDnsAnswersWithAndWithoutBlanksGiveTheirAddresses) {
         EXPECT_TRUE(ns_IXD::QueryHttpDns("any.test", ips));
         EXPECT_EQ(ips, (std::vector<std::string>{"10.0.0.1", "10.0.0.2"}));
     }
+}
+
+TEST_F(HostTest, CancelWhilePreparingEndsTheTaskBeforeAnyConnection) {
+    std::mutex lock;
+    std::condition_variable released_signal;
+    bool released = false;
+    HostIpManager::SetResolverForTesting([&](const std::string&) {
+        std::unique_lock<std::mutex> hold(lock);
+        released_signal.wait(hold, [&] { return released; });
+        return std::vector<uint32_t>{*platform::TextToIpv4("127.0.0.1")};
+    });
+    TempFolder site;
+    ASSERT_TRUE(WriteTestFile(site.Path() + "p.bin", PatternBytes(100000, 33)));
+    NginxServer nginx;
+    ASSERT_TRUE(nginx.Start({{.root = site.Path()}}));
+    std::u16string url = Utf8ToUtf16("http://slow-name.test:" + std::to_string(nginx.Port()) + "/p.bin");
+    std::u16string folder = Utf8ToUtf16(folder_.Path());
+    ASSERT_EQ(manager_->AddTask(url.c_str(), folder.c_str(), u"", 7, u"", u"", 0), 7);
+    ASSERT_TRUE(WaitUntil([&] { return !callback_.Matching("OnStart").empty(); }));
+
+    manager_->RemoveTask(7);
+    ASSERT_TRUE(WaitUntil([&] { return ReadLog().find("[INFO] multi, cancel.") != std::string::npos; }));
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        released = true;
+    }
+    released_signal.notify_all();
+
+    EXPECT_EQ(callback_.WaitFinished(), 13);
+    EXPECT_TRUE(callback_.Matching("OnDownloadConfig").empty());
+    EXPECT_TRUE(callback_.Matching("OnConnection").empty());
+    EXPECT_FALSE(platform::FileExists(folder_.Path() + "p.bin.~P2S"));
 }
 
 TEST(HttpDnsAccountTest, ScrambledValuesDecodeAfterTheFillerIsRemoved) {
