@@ -1,7 +1,6 @@
 // IxoMgr: handing the phases to the download engine, the engine's callbacks, progress, disk space and the
 // run's statistics.
 #include <algorithm>
-#include <cinttypes>
 #include <ctime>
 
 #include "app/ixo_mgr.h"
