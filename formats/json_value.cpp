@@ -5,10 +5,9 @@
 #include <cstdio>
 #include <limits>
 #include <new>
+#include <nlohmann/json.hpp>
 #include <utility>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 namespace jsonw {
 
@@ -21,7 +20,9 @@ using Members = Node::object_t::Container;
 
 constexpr char kParseError[] = "parse json string error at ";
 
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char FoldAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool SameKey(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
@@ -31,7 +32,9 @@ bool SameKey(const std::string& a, const std::string& b) {
     return true;
 }
 
-Members& MembersOf(Node& object) { return object.get_ref<Node::object_t&>(); }
+Members& MembersOf(Node& object) {
+    return object.get_ref<Node::object_t&>();
+}
 
 // The first member whose key matches without regard to ASCII case; null when the node is not an object.
 Node* FindMember(Node& node, const std::string& key) {
@@ -81,13 +84,27 @@ void PrintString(const std::string& text, std::string& out) {
     out += '"';
     for (char c : text) {
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\b': out += "\\b"; break;
-            case '\f': out += "\\f"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\b':
+                out += "\\b";
+                break;
+            case '\f':
+                out += "\\f";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default:
                 if (static_cast<unsigned char>(c) < 0x20) {
                     char escaped[8];
@@ -129,13 +146,25 @@ void Print(const Node& node, std::string& out) {
             out += ']';
             break;
         }
-        case Node::value_t::string: PrintString(node.get_ref<const std::string&>(), out); break;
-        case Node::value_t::number_integer: out += std::to_string(node.get<int64_t>()); break;
-        case Node::value_t::number_unsigned: out += std::to_string(node.get<uint64_t>()); break;
+        case Node::value_t::string:
+            PrintString(node.get_ref<const std::string&>(), out);
+            break;
+        case Node::value_t::number_integer:
+            out += std::to_string(node.get<int64_t>());
+            break;
+        case Node::value_t::number_unsigned:
+            out += std::to_string(node.get<uint64_t>());
+            break;
         // Shortest text that reads back as the same double; parsing never lets a non-finite value in.
-        case Node::value_t::number_float: out += node.dump(); break;
-        case Node::value_t::boolean: out += node.get<bool>() ? "true" : "false"; break;
-        default: out += "null"; break;
+        case Node::value_t::number_float:
+            out += node.dump();
+            break;
+        case Node::value_t::boolean:
+            out += node.get<bool>() ? "true" : "false";
+            break;
+        default:
+            out += "null";
+            break;
     }
 }
 
@@ -254,9 +283,9 @@ std::size_t LocateRefusal(const std::string& text, Refusal refusal, std::size_t 
             --depth;
         } else if (c == '-' || (c >= '0' && c <= '9')) {
             if (++seen_numbers == numbers && refusal == Refusal::kNumberRange) return i;
-            while (i + 1 < text.size() && (text[i + 1] == '-' || text[i + 1] == '+' || text[i + 1] == '.' ||
-                                           text[i + 1] == 'e' || text[i + 1] == 'E' ||
-                                           (text[i + 1] >= '0' && text[i + 1] <= '9'))) {
+            while (i + 1 < text.size() &&
+                   (text[i + 1] == '-' || text[i + 1] == '+' || text[i + 1] == '.' || text[i + 1] == 'e' ||
+                    text[i + 1] == 'E' || (text[i + 1] >= '0' && text[i + 1] <= '9'))) {
                 ++i;
             }
         }
@@ -268,9 +297,13 @@ std::size_t LocateRefusal(const std::string& text, Refusal refusal, std::size_t 
 
 CJsonValue::CJsonValue() = default;
 
-CJsonValue::CJsonValue(const std::string& text) { Parse(text); }
+CJsonValue::CJsonValue(const std::string& text) {
+    Parse(text);
+}
 
-CJsonValue::~CJsonValue() { Clear(); }
+CJsonValue::~CJsonValue() {
+    Clear();
+}
 
 void CJsonValue::Clear() {
     owned_.reset();
@@ -471,7 +504,8 @@ bool CJsonValue::Add(const CJsonValue& element) {
             error_ = "not a json array! json object?";
             return false;
         }
-        // Printing and parsing again makes a deep copy, so the element shares nothing with the argument's tree.
+        // Printing and parsing again makes a deep copy, so the element shares nothing with the argument's
+        // tree.
         CJsonValue copy;
         if (!copy.Parse(element.ToString())) {
             error_ = copy.GetErrorMessage();

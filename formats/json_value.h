@@ -7,9 +7,8 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <string>
-
 #include <nlohmann/json_fwd.hpp>
+#include <string>
 
 namespace jsonw {
 
@@ -31,8 +30,8 @@ public:
     virtual ~CJsonValue();
 
     // Discards everything held, then parses. On failure there is no current node and the error text is
-    // "parse json string error at " followed by the input from the point where parsing stopped. Nesting deeper
-    // than kMaxDepth and numbers beyond the range of a double are failures too.
+    // "parse json string error at " followed by the input from the point where parsing stopped. Nesting
+    // deeper than kMaxDepth and numbers beyond the range of a double are failures too.
     bool Parse(const std::string& text);
 
     // Releases the owned tree, forgets the referenced node and destroys every child wrapper handed out.

@@ -49,7 +49,8 @@ TEST(JsonValueTest, FailedParseLeavesNoNodeAndNamesTheRestOfTheInput) {
 }
 
 TEST(JsonValueTest, NestingUpToTheLimitIsAccepted) {
-    const std::string deep = std::string(CJsonValue::kMaxDepth, '[') + std::string(CJsonValue::kMaxDepth, ']');
+    const std::string deep =
+        std::string(CJsonValue::kMaxDepth, '[') + std::string(CJsonValue::kMaxDepth, ']');
     CJsonValue value;
     ASSERT_TRUE(value.Parse(deep)) << value.GetErrorMessage().substr(0, 80);
     EXPECT_EQ(value.ToString(), deep);
@@ -64,7 +65,8 @@ TEST(JsonValueTest, PrintsCompactlyInMemberOrderWithTheDocumentedEscapes) {
         {" { \"z\" : 1 , \"a\" : [ true , false , null ] } ", "{\"z\":1,\"a\":[true,false,null]}"},
         {"{\"s\":\"q\\\" b\\\\ \\/ \\b\\f\\n\\r\\t\"}", "{\"s\":\"q\\\" b\\\\ / \\b\\f\\n\\r\\t\"}"},
         {"[\"\\u0001\\u001F\\u007f\"]", "[\"\\u0001\\u001f\x7f\"]"},
-        {"[\"\xC3\xA4\xE4\xB8\xAD\xF0\x9F\x98\x80\", \"\\u00e4\"]", "[\"\xC3\xA4\xE4\xB8\xAD\xF0\x9F\x98\x80\",\"\xC3\xA4\"]"},
+        {"[\"\xC3\xA4\xE4\xB8\xAD\xF0\x9F\x98\x80\", \"\\u00e4\"]",
+         "[\"\xC3\xA4\xE4\xB8\xAD\xF0\x9F\x98\x80\",\"\xC3\xA4\"]"},
         {"[18446744073709551615,-9223372036854775808,10310875932697,-0,0]",
          "[18446744073709551615,-9223372036854775808,10310875932697,0,0]"},
         {"[1.5,-2.25e-3]", "[1.5,-0.00225]"},
@@ -131,8 +133,8 @@ TEST(JsonValueTest, IsNullOnlyForAPresentNullMember) {
         bool is_null;
     };
     const Case cases[] = {
-        {"{\"data\":null}", true}, {"{\"Data\":null}", true}, {"{\"data\":{}}", false},
-        {"{}", false},             {"{\"data\":0}", false},   {"[null]", false},
+        {"{\"data\":null}", true}, {"{\"Data\":null}", true}, {"{\"data\":{}}", false}, {"{}", false},
+        {"{\"data\":0}", false},   {"[null]", false},
     };
     for (const Case& c : cases) EXPECT_EQ(CJsonValue(c.text).IsNull("data"), c.is_null) << c.text;
 }
@@ -221,7 +223,8 @@ TEST(JsonValueTest, KeyOperatorChangesTheParentInPlace) {
     for (int i = 0; i < 64; ++i) ASSERT_TRUE(report.Add("k" + std::to_string(i), i));
     ASSERT_TRUE(files.Add(CJsonValue("{\"n\":2}")));
     EXPECT_EQ(files.ToString(), "[{\"n\":1},{\"n\":2}]");
-    EXPECT_EQ(report.ToString().substr(0, 53), "{\"client_sign\":\"abc\",\"files\":[{\"n\":1},{\"n\":2}],\"k0\":0");
+    EXPECT_EQ(report.ToString().substr(0, 53),
+              "{\"client_sign\":\"abc\",\"files\":[{\"n\":1},{\"n\":2}],\"k0\":0");
 
     // A missing key gives an empty wrapper of its own; what is added to it stays out of the parent.
     CJsonValue& missing = report["missing"];

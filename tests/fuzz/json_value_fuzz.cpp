@@ -1,6 +1,6 @@
 // libFuzzer target for CJsonValue::Parse, built by scripts/fuzz-json.sh (not part of the normal build).
-// Beyond "no crash, no leak, no undefined behaviour" it checks what callers rely on: a failure names a tail of
-// the input, and a parsed value prints to text that parses back to the same print.
+// Beyond "no crash, no leak, no undefined behaviour" it checks what callers rely on: a failure names a tail
+// of the input, and a parsed value prints to text that parses back to the same print.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
