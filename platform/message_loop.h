@@ -2,6 +2,7 @@
 // It is what the process runs while it has no window of its toolkit to run a loop for.
 #pragma once
 
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -30,6 +31,7 @@ private:
 
     int wake_read_ = -1;
     int wake_write_ = -1;
+    std::atomic<bool> quit_requested_{false};
     std::mutex lock_;
     std::deque<std::function<void()>> tasks_;
 };

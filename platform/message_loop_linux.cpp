@@ -56,7 +56,10 @@ void MessageLoop::PostTask(std::function<void()> task) {
     Wake(kTaskByte);
 }
 
-void MessageLoop::PostQuit() { Wake(kQuitByte); }
+void MessageLoop::PostQuit() {
+    quit_requested_ = true;
+    Wake(kQuitByte);
+}
 
 void MessageLoop::QuitOnTerminationSignals() {
     g_signal_wake_fd.store(wake_write_);
@@ -69,31 +72,31 @@ void MessageLoop::QuitOnTerminationSignals() {
 
 void MessageLoop::Run() {
     if (wake_read_ < 0) return;
-    for (;;) {
+    while (!quit_requested_) {
         pollfd wait{wake_read_, POLLIN, 0};
         if (poll(&wait, 1, -1) < 0 && errno != EINTR) return;
-        bool quit = false;
         char bytes[256];
         ssize_t count;
         while ((count = read(wake_read_, bytes, sizeof bytes)) > 0) {
-            for (ssize_t i = 0; i < count; ++i) quit = quit || bytes[i] == kQuitByte;
+            // The signal handler can only write to the pipe, so its quit request arrives as a byte.
+            for (ssize_t i = 0; i < count; ++i) {
+                if (bytes[i] == kQuitByte) quit_requested_ = true;
+            }
         }
-        for (;;) {
+        while (!quit_requested_) {
             std::function<void()> task;
             {
                 std::lock_guard guard(lock_);
-                if (quit || tasks_.empty()) break;
+                if (tasks_.empty()) break;
                 task = std::move(tasks_.front());
                 tasks_.pop_front();
             }
             task();
         }
-        if (quit) {
-            std::lock_guard guard(lock_);
-            tasks_.clear();
-            return;
-        }
     }
+    std::lock_guard guard(lock_);
+    tasks_.clear();
+    quit_requested_ = false;
 }
 
 }  // namespace platform
