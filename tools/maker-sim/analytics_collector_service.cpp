@@ -8,7 +8,8 @@ namespace makersim {
 
 namespace {
 
-// Strict standard-alphabet base64; false on any other character or a bad length.
+// Strict standard-alphabet base64; false on any other character or a bad length. The program's own decoder
+// is lenient by design; a checking server must not be, or a client that sends broken text would pass.
 bool DecodeBase64(const std::string& text, std::string& out) {
     auto value = [](char c) -> int {
         if (c >= 'A' && c <= 'Z') return c - 'A';
