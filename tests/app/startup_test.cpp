@@ -8,12 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/file_system.h"
 #include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
-using testsupport::ChildProcess;
-using testsupport::ReadWholeFile;
+using test_support::ChildProcess;
 
 const std::string kInstaller = std::string(IXO_BINARY_DIR) + "/bin/ixo-setup";
 const std::string kWithoutProduct = std::string(IXO_BINARY_DIR) + "/tests/ixo-setup-without-product";
@@ -32,7 +33,7 @@ protected:
 
     std::string RuntimeFolder() const { return folder_.Path() + "run"; }
     std::string LogPath(const char* name) const { return folder_.Path() + "Kelvarosoft/IXO/" + name; }
-    std::string Log(const char* name) const { return ReadWholeFile(LogPath(name)); }
+    std::string Log(const char* name) const { return platform::ReadFile(LogPath(name)).value_or(""); }
 
     // Between the cases of a table, so that a wait for a line cannot be answered by an earlier run's log.
     void ForgetLogs() { std::filesystem::remove_all(folder_.Path() + "Kelvarosoft"); }
@@ -52,14 +53,14 @@ protected:
 
     // Waits until the log holds `text`.
     bool LogShows(const char* name, const std::string& text) {
-        return testsupport::WaitUntil([&] { return Log(name).find(text) != std::string::npos; });
+        return test_support::WaitUntil([&] { return Log(name).find(text) != std::string::npos; });
     }
 
     void RequireRoot() {
         if (geteuid() != 0) GTEST_SKIP() << "needs root: the installer refuses to start without it";
     }
 
-    testsupport::TemporaryFolder folder_;
+    test_support::TempFolder folder_;
 };
 
 TEST_F(StartupTest, NonAdministratorEndsWith255AndTheAdministratorError) {

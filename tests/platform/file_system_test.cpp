@@ -9,25 +9,25 @@
 #include <gtest/gtest.h>
 
 #include "platform/paths.h"
-#include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
 TEST(FileSystemTest, CreatesEveryMissingParentAndReportsWhatBlocksIt) {
-    testsupport::TemporaryFolder root;
+    test_support::TempFolder root;
     std::string deep = root.Path() + "a/b c/d/";
     EXPECT_TRUE(platform::CreateFolderWithParents(deep));
     EXPECT_TRUE(platform::FolderExists(deep));
     EXPECT_TRUE(platform::CreateFolderWithParents(deep));  // already there
 
-    testsupport::WriteWholeFile(root.Path() + "file", "x");
+    root.Write("file", "x");
     EXPECT_FALSE(platform::CreateFolderWithParents(root.Path() + "file/sub/"));
     EXPECT_FALSE(platform::CreateFolderWithParents(""));
 }
 
 TEST(FileSystemTest, ListsEntriesWithKindAndModificationTime) {
-    testsupport::TemporaryFolder root;
-    testsupport::WriteWholeFile(root.Path() + "kxIXO.log", "log");
+    test_support::TempFolder root;
+    root.Write("kxIXO.log", "log");
     ASSERT_TRUE(platform::CreateFolderWithParents(root.Path() + "sub"));
     struct timespec times[2] = {{1600000000, 123456789}, {1600000000, 123456789}};
     ASSERT_EQ(utimensat(AT_FDCWD, (root.Path() + "kxIXO.log").c_str(), times, 0), 0);
@@ -48,7 +48,7 @@ TEST(FileSystemTest, ListsEntriesWithKindAndModificationTime) {
 
 // Readers racing with writers see one complete version or the other, never a torn or empty file.
 TEST(FileSystemTest, AtomicWritesAreNeverSeenHalfDone) {
-    testsupport::TemporaryFolder root;
+    test_support::TempFolder root;
     const std::string path = root.Path() + "state";
     const std::string first(200000, 'a');
     const std::string second(300000, 'b');
@@ -71,8 +71,8 @@ TEST(FileSystemTest, AtomicWritesAreNeverSeenHalfDone) {
 }
 
 TEST(FileSystemTest, RenameDeleteAndSizeReportFailure) {
-    testsupport::TemporaryFolder root;
-    testsupport::WriteWholeFile(root.Path() + "from", "12345");
+    test_support::TempFolder root;
+    root.Write("from", "12345");
     EXPECT_EQ(platform::GetFileSize(root.Path() + "from"), 5);
     EXPECT_TRUE(platform::RenameFile(root.Path() + "from", root.Path() + "to"));
     EXPECT_FALSE(platform::FileExists(root.Path() + "from"));

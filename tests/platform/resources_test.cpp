@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/child_process.h"
+#include "platform/file_system.h"
 
 namespace {
 
 std::string Fixture(const char* name) {
-    return testsupport::ReadWholeFile(std::string(IXO_SOURCE_DIR) + "/tests/platform/fixtures/" + name);
+    return platform::ReadFile(std::string(IXO_SOURCE_DIR) + "/tests/platform/fixtures/" + name).value_or("");
 }
 
 TEST(ResourcesTest, FindsEmbeddedBytesByTypeAndId) {

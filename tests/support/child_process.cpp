@@ -5,15 +5,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include "platform/file_system.h"
 
 extern char** environ;
 
-namespace testsupport {
+namespace test_support {
 
 ChildProcess::ChildProcess(std::vector<std::string> argv, std::vector<std::string> environment,
                            std::vector<std::string> unset) {
@@ -75,28 +71,6 @@ void ChildProcess::Signal(int signal_number) {
     if (pid_ > 0 && !reaped_) kill(pid_, signal_number);
 }
 
-std::string ChildProcess::Output() const { return ReadWholeFile(output_path_); }
+std::string ChildProcess::Output() const { return platform::ReadFile(output_path_).value_or(""); }
 
-TemporaryFolder::TemporaryFolder() {
-    char folder_template[] = "/tmp/ixo-test-XXXXXX";
-    if (mkdtemp(folder_template)) path_ = std::string(folder_template) + "/";
-}
-
-TemporaryFolder::~TemporaryFolder() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-}
-
-std::string ReadWholeFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream content;
-    content << file.rdbuf();
-    return content.str();
-}
-
-void WriteWholeFile(const std::string& path, const std::string& content) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << content;
-}
-
-}  // namespace testsupport
+}  // namespace test_support

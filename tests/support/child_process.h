@@ -1,5 +1,5 @@
-// Runs a program in a child process for tests: given arguments and extra environment, its standard error
-// captured, and a way to wait for it or to end it.
+// Runs a program in a child process for tests: given arguments and extra environment, its output captured,
+// and a way to wait for it or to end it.
 #pragma once
 
 #include <sys/types.h>
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace testsupport {
+namespace test_support {
 
 class ChildProcess {
 public:
@@ -52,22 +52,4 @@ bool WaitUntil(Predicate predicate, std::chrono::milliseconds limit = std::chron
     return true;
 }
 
-// A fresh folder under /tmp, removed with everything in it when the object goes.
-class TemporaryFolder {
-public:
-    TemporaryFolder();
-    ~TemporaryFolder();
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-
-    // Ends in '/'.
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
-std::string ReadWholeFile(const std::string& path);
-void WriteWholeFile(const std::string& path, const std::string& content);
-
-}  // namespace testsupport
+}  // namespace test_support

@@ -15,13 +15,13 @@
 
 #include "platform/file_system.h"
 #include "platform/local_time.h"
-#include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
-using testsupport::ReadWholeFile;
-using testsupport::TemporaryFolder;
-using testsupport::WriteWholeFile;
+using test_support::TempFolder;
+
+std::string ReadWholeFile(const std::string& path) { return platform::ReadFile(path).value_or(""); }
 
 const std::regex kLinePattern(R"(\[\d{4}-\d{2}-\d{2} \d{1,2}:\d{2}:\d{2}\] \d+ - .*)");
 
@@ -57,7 +57,7 @@ std::vector<std::string> FileNames(const std::string& folder) {
 }
 
 TEST(SimpleLogTest, FirstRunCreatesTheFileWithOneFormattedLinePerWrite) {
-    TemporaryFolder folder;
+    TempFolder folder;
     simpleLog log(folder.Path() + "kxIXO.log");
     log.Open();  // nothing to prune or back up
     EXPECT_EQ(log.GetPath(), folder.Path() + "kxIXO.log");
@@ -74,18 +74,18 @@ TEST(SimpleLogTest, FirstRunCreatesTheFileWithOneFormattedLinePerWrite) {
 
 // Seven logs with distinct times: the two oldest go, and the previous log moves to today's first free name.
 TEST(SimpleLogTest, OpenPrunesToFiveAndBacksUpThePreviousLog) {
-    TemporaryFolder folder;
+    TempFolder folder;
     const std::string names[] = {"kxIXO_2020-01-01.log", "kxIXO_2020-01-02.log", "kxIXO_2020-01-03.log",
                                  "kxIXO_2020-01-04.log", "kxIXO_2020-01-05.log", "kxIXO_2020-01-06.log",
                                  "kxIXO.log"};
     for (int i = 0; i < 7; ++i) {
-        WriteWholeFile(folder.Path() + names[i], names[i]);
+        folder.Write(names[i], names[i]);
         SetModificationTime(folder.Path() + names[i], 1600000000 + i * 60);
     }
     // Files of the fork-mode log and unrelated files are not candidates.
-    WriteWholeFile(folder.Path() + "kxForkIXO.log", "fork");
+    folder.Write("kxForkIXO.log", "fork");
     SetModificationTime(folder.Path() + "kxForkIXO.log", 1500000000);
-    WriteWholeFile(folder.Path() + "notes.txt", "other");
+    folder.Write("notes.txt", "other");
     SetModificationTime(folder.Path() + "notes.txt", 1500000000);
 
     simpleLog log(folder.Path() + "kxIXO.log");
@@ -104,13 +104,13 @@ TEST(SimpleLogTest, OpenPrunesToFiveAndBacksUpThePreviousLog) {
 }
 
 TEST(SimpleLogTest, FilesWithTheSameTimeCountOnce) {
-    TemporaryFolder folder;
+    TempFolder folder;
     const std::string names[] = {"kxIXO_a.log", "kxIXO_b.log", "kxIXO_c.log", "kxIXO_d.log",
                                  "kxIXO_e.log", "kxIXO_f.log", "kxIXO.log"};
     // a and b share the oldest time: six distinct times for seven files, so only one file is deleted.
     const time_t times[] = {1600000000, 1600000000, 1600000100, 1600000200, 1600000300, 1600000400, 1600000500};
     for (int i = 0; i < 7; ++i) {
-        WriteWholeFile(folder.Path() + names[i], names[i]);
+        folder.Write(names[i], names[i]);
         SetModificationTime(folder.Path() + names[i], times[i]);
     }
     simpleLog log(folder.Path() + "kxIXO.log");
@@ -127,7 +127,7 @@ TEST(SimpleLogTest, FilesWithTheSameTimeCountOnce) {
 }
 
 TEST(SimpleLogTest, LaterRunsOfTheSameDayTakeNumberedBackups) {
-    TemporaryFolder folder;
+    TempFolder folder;
     for (int run = 0; run < 3; ++run) {
         simpleLog log(folder.Path() + "kxIXO.log");
         log.Open();
@@ -148,7 +148,7 @@ TEST(SimpleLogTest, HourHasNoLeadingZeroWhileMonthAndDayHaveTwoDigits) {
     setenv("TZ", zone.c_str(), 1);
     tzset();
 
-    TemporaryFolder folder;
+    TempFolder folder;
     simpleLog log(folder.Path() + "kxIXO.log");
     log.Open();
     log.Write(kLogInfo, "[INFO] x");
@@ -159,7 +159,7 @@ TEST(SimpleLogTest, HourHasNoLeadingZeroWhileMonthAndDayHaveTwoDigits) {
 }
 
 TEST(SimpleLogTest, LinesFromManyThreadsNeverInterleave) {
-    TemporaryFolder folder;
+    TempFolder folder;
     simpleLog log(folder.Path() + "kxIXO.log");
     log.Open();
     constexpr int kThreads = 8;
@@ -180,7 +180,7 @@ TEST(SimpleLogTest, LinesFromManyThreadsNeverInterleave) {
 }
 
 TEST(SimpleLogTest, UnwritableLogDropsLinesQuietly) {
-    TemporaryFolder folder;
+    TempFolder folder;
     simpleLog log(folder.Path() + "missing-folder/kxIXO.log");
     log.Open();
     log.Write(kLogInfo, "[INFO] dropped");

@@ -1,0 +1,22 @@
+// The deployment this build is made for: service settings compiled in from the profile chosen when the tree
+// is configured (resources/<profile>/profile.cmake).
+#pragma once
+
+#include <string>
+
+struct DeploymentProfile {
+    std::string name;  // "loopback" or "shipped"
+
+    // PEM file of the certificate authorities that "https://" servers must be signed by; empty: the system's
+    // store.
+    std::string ca_bundle;
+
+    // The maker's platform API: the primary and the alternate origin ("https://host[:port]", no trailing
+    // slash). Requests go to the alternate one when the primary does not answer with success.
+    std::string platform_api_base;
+    std::string platform_api_alternate_base;
+    // The statistics service's base address, ending in '/', until the product configuration names another.
+    std::string statistics_base;
+};
+
+const DeploymentProfile& GetDeploymentProfile();
