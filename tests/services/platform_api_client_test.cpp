@@ -71,7 +71,8 @@ TEST_F(PlatformApiClientTest, TokenIsEmptyWhenBothAddressesRefuseOrTheDataIsNull
                      {"service":"api-alt","path":"/v3/user/client/token","json":{"code":402,"msg":"b"}}])");
     EXPECT_EQ(GetAccessToken("14424", "{sn}", "1.0.0.1"), "");
     EXPECT_EQ(sim_->Requests().size(), 2u);
-    EXPECT_NE(LogText().find(R"([ERROR] get token failed! result=[{"code":402,"msg":"b"}].)"), std::string::npos);
+    EXPECT_NE(LogText().find(R"([ERROR] get token failed! result=[{"code":402,"msg":"b"}].)"),
+              std::string::npos);
 
     sim_->Sim().Reset();
     test_support::LogCapture log;
@@ -133,8 +134,9 @@ TEST_F(PlatformApiClientTest, ReplyCodeIsMinusOneUnlessTheReplyHasAnIntegerCode)
         std::string reply;
         int code;
     };
-    const Case cases[] = {{R"({"code":0})", 0}, {R"({"Code":401,"msg":"x"})", 401}, {R"({"code":"0"})", -1},
-                          {"", -1},             {"<html>", -1},                     {R"({"msg":"no code"})", -1}};
+    const Case cases[] = {{R"({"code":0})", 0},    {R"({"Code":401,"msg":"x"})", 401},
+                          {R"({"code":"0"})", -1}, {"", -1},
+                          {"<html>", -1},          {R"({"msg":"no code"})", -1}};
     for (const Case& c : cases) EXPECT_EQ(ReplyCode(c.reply), c.code) << c.reply;
 }
 

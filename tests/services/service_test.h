@@ -46,7 +46,8 @@ protected:
     static std::vector<std::string> SentHeaders(const makersim::SimRequest& request) {
         std::vector<std::string> lines;
         for (const auto& [name, value] : request.headers) {
-            if (name == "Host" || name == "Accept" || name == "Content-Length" || name == "User-Agent") continue;
+            if (name == "Host" || name == "Accept" || name == "Content-Length" || name == "User-Agent")
+                continue;
             lines.push_back(name + ": " + value);
         }
         return lines;

@@ -16,9 +16,13 @@ makersim::MakerSimOptions TestOptions() {
 
 }  // namespace
 
-MakerSimClient::MakerSimClient() : sim_(TestOptions()) { started_ = sim_.Start(error_); }
+MakerSimClient::MakerSimClient() : sim_(TestOptions()) {
+    started_ = sim_.Start(error_);
+}
 
-MakerSimClient::~MakerSimClient() { sim_.Stop(); }
+MakerSimClient::~MakerSimClient() {
+    sim_.Stop();
+}
 
 std::string MakerSimClient::Url(const std::string& service, const std::string& scheme) const {
     return sim_.BaseUrl(service, scheme);
@@ -35,7 +39,8 @@ std::vector<makersim::SimRequest> MakerSimClient::Requests(const std::string& se
 }
 
 std::vector<makersim::SimRequest> MakerSimClient::WaitFor(const std::string& service, const std::string& path,
-                                                          std::size_t count, std::chrono::milliseconds limit) const {
+                                                          std::size_t count,
+                                                          std::chrono::milliseconds limit) const {
     return sim_.WaitForRequests({service, "", path}, count, limit);
 }
 

@@ -31,11 +31,12 @@ public:
 
     // What the services received, in order; empty service or path match anything, a path ending in '*'
     // matches by prefix.
-    std::vector<makersim::SimRequest> Requests(const std::string& service = {}, const std::string& path = {}) const;
+    std::vector<makersim::SimRequest> Requests(const std::string& service = {},
+                                               const std::string& path = {}) const;
     // As Requests, once `count` have arrived or the limit has passed.
-    std::vector<makersim::SimRequest> WaitFor(const std::string& service, const std::string& path,
-                                              std::size_t count,
-                                              std::chrono::milliseconds limit = std::chrono::seconds(30)) const;
+    std::vector<makersim::SimRequest> WaitFor(
+        const std::string& service, const std::string& path, std::size_t count,
+        std::chrono::milliseconds limit = std::chrono::seconds(30)) const;
 
     makersim::MakerSim& Sim() { return sim_; }
 
