@@ -3,6 +3,7 @@
 //   maker-sim [--address 127.0.0.1] [--cert server.pem --key server.key] [--port api.https=18443 ...]
 //             [--record requests.jsonl] [--ports-file ports.json] [--script rules.json]
 //             [--runtime-xml runtime.xml] [--offer '{"id":1,"type":1}'] [--doh host=1.2.3.4,5.6.7.8 ...]
+//             [--doh-account uid,ak,secret]
 //
 // Prints the ports as one JSON line once every listener is up (and writes them to --ports-file, which
 // appears whole), then serves until SIGINT, SIGTERM or POST /control/shutdown.
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
     std::string script_file;
     std::string runtime_file;
     std::string offer;
+    std::vector<std::string> doh_account;
     std::vector<std::pair<std::string, std::vector<std::string>>> doh_hosts;
 
     for (int i = 1; i < argc; ++i) {
@@ -75,6 +77,9 @@ int main(int argc, char** argv) {
             runtime_file = value;
         } else if (option == "--offer") {
             offer = value;
+        } else if (option == "--doh-account") {
+            doh_account = SplitList(value);
+            if (doh_account.size() != 3) return Usage("--doh-account takes uid,ak,secret");
         } else if (option == "--port" || option == "--doh") {
             std::size_t equals = value.find('=');
             if (equals == std::string::npos) return Usage(option + " takes name=value");
@@ -102,6 +107,7 @@ int main(int argc, char** argv) {
     }
     if (!offer.empty() && !sim.SetOffer(offer)) return Usage("the offer is not JSON");
     for (auto& [name, addresses] : doh_hosts) sim.SetDohHost(name, std::move(addresses));
+    if (!doh_account.empty()) sim.SetDohAccount(doh_account[0], doh_account[1], doh_account[2]);
 
     if (!sim.Start(error)) {
         std::fprintf(stderr, "maker-sim: %s\n", error.c_str());

@@ -323,6 +323,16 @@ void MakerSim::Impl::RouteControl(httplib::Server& server) {
                     doh.SetHost(request.get_param_value("name"), std::move(list));
                     reply_json(response, "{\"ok\":true}");
                 });
+    server.Post("/control/doh-account", [this, reply_json, refuse](const httplib::Request& request,
+                                                                   httplib::Response& response) {
+        json account = json::parse(request.body, nullptr, false);
+        if (!account.is_object() || !account.value("uid", json()).is_string() ||
+            !account.value("ak", json()).is_string() || !account.value("secret", json()).is_string()) {
+            return refuse(response, "expected {\"uid\":...,\"ak\":...,\"secret\":...}");
+        }
+        doh.SetAccount(account["uid"], account["ak"], account["secret"]);
+        reply_json(response, "{\"ok\":true}");
+    });
     server.Post("/control/shutdown",
                 [this, reply_json](const httplib::Request&, httplib::Response& response) {
                     {
@@ -377,6 +387,11 @@ bool MakerSim::SetOffer(const std::string& data_json) {
 
 void MakerSim::SetRuntimeDocument(std::string xml) {
     impl_->stats.SetRuntimeDocument(std::move(xml));
+}
+
+void MakerSim::SetDohAccount(const std::string& account_id, const std::string& key_id,
+                             const std::string& secret) {
+    impl_->doh.SetAccount(account_id, key_id, secret);
 }
 
 void MakerSim::SetDohHost(const std::string& name, std::vector<std::string> addresses) {

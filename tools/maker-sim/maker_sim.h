@@ -24,6 +24,7 @@
 //   POST /control/offer                        body: the retention offer's "data", or null
 //   POST /control/runtime                      body: the runtime configuration document
 //   POST /control/doh?name=<host>              body: a JSON array of IPv4 address texts
+//   POST /control/doh-account                  body: {"uid":...,"ak":...,"secret":...}; signed requests only
 //   POST /control/shutdown                     asks the program to end
 #pragma once
 
@@ -80,6 +81,7 @@ public:
     bool SetOffer(const std::string& data_json);
     void SetRuntimeDocument(std::string xml);
     void SetDohHost(const std::string& name, std::vector<std::string> addresses);
+    void SetDohAccount(const std::string& account_id, const std::string& key_id, const std::string& secret);
 
     // Blocks until POST /control/shutdown arrives or the limit passes; true when it arrived.
     bool WaitForShutdownRequest(std::chrono::milliseconds limit);
