@@ -15,7 +15,8 @@ struct DeploymentProfile {
     // slash). Requests go to the alternate one when the primary does not answer with success.
     std::string platform_api_base;
     std::string platform_api_alternate_base;
-    // The statistics service's base address, ending in '/', until the product configuration names another.
+    // The statistics service's base address (ends in "/"): the product configuration's ServerHost when that
+    // names none.
     std::string statistics_base;
 };
 

@@ -3,7 +3,10 @@
 # Certificate authorities trusted for "https://" (a PEM file); empty: the system's store.
 set(IXO_PROFILE_CA_BUNDLE "")
 
-# The maker's platform API (primary and alternate origin) and statistics service (ends in '/').
+# The maker's platform API, primary and alternate origin.
 set(IXO_PROFILE_PLATFORM_API "https://api.kelvarosoft.com")
 set(IXO_PROFILE_PLATFORM_API_ALTERNATE "https://api2.kelvarosoft.com")
-set(IXO_PROFILE_STATISTICS "https://stat.kelvarosoft.com/")
+
+# The statistics service, also the base of the runtime configuration request, when the product configuration
+# names no ServerHost of its own.
+set(IXO_PROFILE_STATISTICS_BASE "https://stat.kelvarosoft.com/")

@@ -162,4 +162,18 @@ TEST_F(MakerSimTest, ResolverAnswersSignedRequestsOnceAnAccountIsSet) {
         "[]");
 }
 
+TEST_F(MakerSimTest, StatisticsHostServesTheRuntimeDocumentAndPages) {
+    const std::string stats = sim_.Url("stats", Scheme());
+    EXPECT_NE(Get(stats + "/rest/v2/downloader/runtime/?client_sign=&product_id=2001").body.find("<kxdoc>"),
+              std::string::npos);
+    sim_.Sim().SetRuntimeDocument(
+        "<kxdoc><downloader><runtime><version>5.1.0.3</version></runtime></downloader></kxdoc>");
+    EXPECT_EQ(Get(stats + "/rest/v2/downloader/runtime/?product_id=2001").body,
+              "<kxdoc><downloader><runtime><version>5.1.0.3</version></runtime></downloader></kxdoc>");
+    EXPECT_NE(Get(stats + "/pages/license.html").body.find("<h1>Licence agreement</h1>"), std::string::npos);
+    sim_.Sim().SetPage("/pages/thanks.html", "<p>thanks</p>");
+    EXPECT_EQ(Get(stats + "/pages/thanks.html").body, "<p>thanks</p>");
+    EXPECT_EQ(Get(stats + "/pages/none.html").body, R"({"code":404,"msg":"no such endpoint","data":null})");
+}
+
 }  // namespace

@@ -4,7 +4,8 @@
 //
 //   api, api-alt         the platform API at its primary and alternate address (one platform: a token
 //                        issued by either is accepted by both)
-//   stats                the statistics service: install statistics post, runtime configuration document
+//   stats                the statistics service: install statistics post, runtime configuration document,
+//                        the maker's web pages (/pages/...)
 //   collector            the analytics collector
 //   trk                  the tracking-id service
 //   doh, doh-alt         the DNS-over-HTTPS resolver at its primary and secondary address
@@ -23,6 +24,7 @@
 //                                              as above, once `count` match or the time is up
 //   POST /control/offer                        body: the retention offer's "data", or null
 //   POST /control/runtime                      body: the runtime configuration document
+//   POST /control/page?path=/pages/<name>      body: a web page the statistics host serves there
 //   POST /control/doh?name=<host>              body: a JSON array of IPv4 address texts
 //   POST /control/doh-account                  body: {"uid":...,"ak":...,"secret":...}; signed requests only
 //   POST /control/shutdown                     asks the program to end
@@ -80,6 +82,8 @@ public:
 
     bool SetOffer(const std::string& data_json);
     void SetRuntimeDocument(std::string xml);
+    // A web page of the statistics host, at a path starting with "/pages/".
+    void SetPage(const std::string& path, std::string html);
     void SetDohHost(const std::string& name, std::vector<std::string> addresses);
     void SetDohAccount(const std::string& account_id, const std::string& key_id, const std::string& secret);
 

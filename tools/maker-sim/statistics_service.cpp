@@ -14,9 +14,21 @@ constexpr char kEmptyRuntimeDocument[] =
     "<kxdoc>\n  <downloader>\n    <runtime>\n    </runtime>\n    <bind>\n    </bind>\n  "
     "</downloader>\n</kxdoc>\n";
 
+constexpr char kLicensePage[] =
+    "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Licence agreement</title></head>\n"
+    "<body><h1>Licence agreement</h1><p>This is the licence page of the simulated maker services.</p></body>"
+    "</html>\n";
+
 }  // namespace
 
-StatisticsService::StatisticsService() : runtime_document_(kEmptyRuntimeDocument) {}
+StatisticsService::StatisticsService() : runtime_document_(kEmptyRuntimeDocument) {
+    pages_["/pages/license.html"] = kLicensePage;
+}
+
+void StatisticsService::SetPage(const std::string& path, std::string html) {
+    std::lock_guard<std::mutex> hold(lock_);
+    pages_[path] = std::move(html);
+}
 
 void StatisticsService::SetRuntimeDocument(std::string xml) {
     std::lock_guard<std::mutex> hold(lock_);
@@ -36,6 +48,16 @@ SimReply StatisticsService::Handle(const SimRequest& request) {
         std::lock_guard<std::mutex> hold(lock_);
         reply.body = runtime_document_;
         return reply;
+    }
+    if (request.method == "GET") {
+        std::lock_guard<std::mutex> hold(lock_);
+        auto page = pages_.find(request.path);
+        if (page != pages_.end()) {
+            SimReply reply;
+            reply.content_type = "text/html; charset=utf-8";
+            reply.body = page->second;
+            return reply;
+        }
     }
     return Envelope(404, "no such endpoint", "null", 404);
 }
