@@ -309,6 +309,13 @@ void MakerSim::Impl::RouteControl(httplib::Server& server) {
                     stats.SetRuntimeDocument(request.body);
                     reply_json(response, "{\"ok\":true}");
                 });
+    server.Post("/control/page",
+                [this, reply_json, refuse](const httplib::Request& request, httplib::Response& response) {
+                    const std::string path = request.get_param_value("path");
+                    if (path.rfind("/pages/", 0) != 0) return refuse(response, "expected ?path=/pages/<name>");
+                    stats.SetPage(path, request.body);
+                    reply_json(response, "{\"ok\":true}");
+                });
     server.Post("/control/doh",
                 [this, reply_json, refuse](const httplib::Request& request, httplib::Response& response) {
                     json addresses = json::parse(request.body, nullptr, false);
@@ -387,6 +394,10 @@ bool MakerSim::SetOffer(const std::string& data_json) {
 
 void MakerSim::SetRuntimeDocument(std::string xml) {
     impl_->stats.SetRuntimeDocument(std::move(xml));
+}
+
+void MakerSim::SetPage(const std::string& path, std::string html) {
+    impl_->stats.SetPage(path, std::move(html));
 }
 
 void MakerSim::SetDohAccount(const std::string& account_id, const std::string& key_id,
