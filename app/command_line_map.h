@@ -25,15 +25,8 @@ private:
     std::map<std::u16string, std::u16string, std::less<>> options_;
 };
 
-// Splits a command line the way the Windows shell hands it to a program: the first argument is the program
-// path (up to the closing quote if it starts with one, else up to the first blank, no escapes); after it,
-// blanks and tabs separate arguments, double quotes group, 2n backslashes before a quote give n backslashes
-// and a grouping quote, 2n+1 give n backslashes and a literal quote, and a doubled quote inside a group is a
-// literal quote.
-std::vector<std::u16string> CommandLineToArgv(std::u16string_view command_line);
-
 // The command line of the fork-mode copy: "<exe>" OnlyForkInstallDependent=1 HostLang=<lang>
 // HostVersion=<version> HostHwnd=<handle in decimal>. A value with a blank or a quote is enclosed in quotes
-// (which the splitting removes again), so that "Bahasa Indonesia" reaches the copy whole.
+// (which SplitCommandLine removes again), so that "Bahasa Indonesia" reaches the copy whole.
 std::u16string BuildForkCommandLine(std::u16string_view executable_path, std::u16string_view select_lang,
                                     std::u16string_view host_version, int32_t main_window);

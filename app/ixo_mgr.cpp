@@ -1,43 +1,45 @@
 #include "app/ixo_mgr.h"
 
 #include "formats/utf_conversion.h"
-#include "platform/resources.h"
+#include "platform/clipboard.h"
+#include "platform/file_system.h"
+#include "platform/machine.h"
 #include "system/simple_log.h"
-
-namespace {
-
-constexpr int kProductConfigResource = 106;
-constexpr int kLanguageResource = 131;
-
-// The text of a simple child element of the document's root, or empty. Enough for the two names that start-up
-// needs until the full configuration reader replaces it.
-std::u16string FindElementText(std::string_view document, std::string_view name) {
-    std::string open = "<" + std::string(name) + ">";
-    std::string close = "</" + std::string(name) + ">";
-    size_t begin = document.find(open);
-    if (begin == std::string_view::npos) return {};
-    begin += open.size();
-    size_t end = document.find(close, begin);
-    if (end == std::string_view::npos) return {};
-    return Utf8ToUtf16(document.substr(begin, end - begin));
-}
-
-}  // namespace
+#include "system/system_folders.h"
 
 IxoMgr& IxoMgr::Instance() {
     static IxoMgr instance;
     return instance;
 }
 
-bool IxoMgr::LoadLocalXml() {
-    std::optional<std::string_view> document = platform::FindResource("XML", kProductConfigResource);
-    if (!document || document->empty()) return false;
-    product_config_.ProductBrand = FindElementText(*document, "ProductBrand");
-    product_config_.ProductName = FindElementText(*document, "ProductName");
-    return true;
+IxoMgr::IxoMgr() {
+    is_64bit_ = platform::IsSystem64Bit();
+    is_arm64_ = is_64bit_ && platform::IsNativeArm64();
+    ProgramFilesFolders program_files = GetProgramFilesFolders();
+    install_parent_ = is_64bit_ ? program_files.native : program_files.x86;
+    clipboard_reader_ = platform::ReadClipboardText;
 }
 
-void IxoMgr::ReadRunConfig() {}
+void IxoMgr::ReadRunConfig() {
+    if (run_config_path_.empty()) return;
+    WriteLog(kLogInfo, "[INFO] ReadRunConfig");
+    ReadRunConfigFile(run_config_path_, run_config_);
+    resume_ = IsResumeStatus(run_config_.Status);
+}
+
+void IxoMgr::WriteRunConfig() {
+    if (fork_mode_ || run_config_path_.empty()) return;
+    WriteLog(kLogInfo, "[INFO] WriteRunConfig");
+    std::lock_guard guard(run_config_file_lock_);
+    WriteRunConfigFile(run_config_path_, run_config_);
+}
+
+void IxoMgr::DeleteRunConfig() {
+    resume_ = false;
+    if (fork_mode_ || run_config_path_.empty()) return;
+    std::lock_guard guard(run_config_file_lock_);
+    platform::DeleteFile(Utf16ToUtf8(run_config_path_));
+}
 
 void IxoMgr::SetSelectLang(const std::u16string& display_name) {
     if (display_name.empty()) return;
@@ -45,7 +47,25 @@ void IxoMgr::SetSelectLang(const std::u16string& display_name) {
     WriteLog(kLogInfo, "[INFO] set select lang=[%s].", Utf16ToUtf8(display_name).c_str());
 }
 
-bool IxoMgr::LoadLangXml(const std::u16string& /*brand*/) {
-    std::optional<std::string_view> document = platform::FindResource("XML", kLanguageResource);
-    return document && !document->empty();
+void IxoMgr::SetArchitectureForTesting(bool is_64bit, bool is_arm64) {
+    is_64bit_ = is_64bit;
+    is_arm64_ = is_64bit && is_arm64;
+}
+
+void IxoMgr::SetClipboardReaderForTesting(std::function<std::optional<std::string>()> reader) {
+    clipboard_reader_ = reader ? std::move(reader) : platform::ReadClipboardText;
+}
+
+void IxoMgr::ResetForTesting() {
+    ProgramFilesFolders program_files = GetProgramFilesFolders();
+    install_parent_ = is_64bit_ ? program_files.native : program_files.x86;
+    product_config_ = ProductConfig();
+    run_config_ = RunConfig();
+    working_folder_.clear();
+    run_config_path_.clear();
+    resume_ = false;
+    fork_mode_ = false;
+    host_version_.clear();
+    host_window_ = 0;
+    main_window_ = 0;
 }

@@ -4,11 +4,13 @@
 #include <cstdlib>
 
 #include "app/ixo_mgr.h"
+#include "app/lang_mgr.h"
 #include "formats/utf_conversion.h"
 #include "platform/error_box.h"
 #include "platform/message_loop.h"
 #include "platform/process_identity.h"
 #include "platform/single_instance.h"
+#include "system/shell_helpers.h"
 #include "system/simple_log.h"
 
 namespace {
@@ -70,7 +72,8 @@ int RunInstaller(const CommandLineMap& options) {
     manager.ReadRunConfig();
     if (fork_mode) ApplyHostValues(options, manager);
 
-    if (!manager.LoadLangXml(manager.GetProductConfig().ProductBrand)) {
+    LangMgr languages;
+    if (!languages.loadLangXML(manager.GetProductConfig().ProductBrand)) {
         WriteLog(kLogError, "[ERROR] loadLangXML failed!");
         ShowStartError(fork_mode, "Load lang xml error.");
         return kStartFailed;
@@ -82,6 +85,7 @@ int RunInstaller(const CommandLineMap& options) {
     platform::SingleInstanceLock instance;
     if (instance.Acquire(instance_name) != platform::SingleInstanceLock::Result::kAcquired) {
         WriteLog(kLogWarn, "[WARN] Already exist PreInstance.");
+        if (!fork_mode) ActivateInstance(manager.GetProductConfig().ProductName);
         return kStartFailed;
     }
 

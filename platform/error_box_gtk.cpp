@@ -3,22 +3,13 @@
 #include <gtk/gtk.h>
 
 #include <cstdio>
-#include <cstdlib>
+
+#include "platform/gtk_session.h"
 
 namespace platform {
-namespace {
-
-bool HasDisplay() {
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if (!(x11 && *x11) && !(wayland && *wayland)) return false;
-    return gtk_init_check(nullptr, nullptr);
-}
-
-}  // namespace
 
 void ShowErrorBox(const std::string& caption, const std::string& text) {
-    if (!HasDisplay()) {
+    if (!InitGtkForDisplay()) {
         std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
         return;
     }

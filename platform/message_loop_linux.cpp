@@ -94,6 +94,10 @@ void MessageLoop::Run() {
             task();
         }
     }
+    // A quit posted by a task leaves its byte in the pipe; drain it so that the next Run does not end at once.
+    char bytes[256];
+    while (read(wake_read_, bytes, sizeof bytes) > 0) {
+    }
     std::lock_guard guard(lock_);
     tasks_.clear();
     quit_requested_ = false;

@@ -11,13 +11,17 @@ struct DeploymentProfile {
     // store.
     std::string ca_bundle;
 
+    // The statistics service's base address (ends in "/"): the product configuration's ServerHost when that
+    // names none.
+    std::string statistics_base;
+
+    // The licence page used when the product configuration's Url_License is missing or empty.
+    std::string license_page;
+
     // The maker's platform API: the primary and the alternate origin ("https://host[:port]", no trailing
     // slash). Requests go to the alternate one when the primary does not answer with success.
     std::string platform_api_base;
     std::string platform_api_alternate_base;
-    // The statistics service's base address (ends in "/"): the product configuration's ServerHost when that
-    // names none.
-    std::string statistics_base;
 };
 
 const DeploymentProfile& GetDeploymentProfile();

@@ -3,10 +3,12 @@
 # Certificate authorities trusted for "https://" (a PEM file); empty: the system's store.
 set(IXO_PROFILE_CA_BUNDLE "")
 
-# The maker's platform API, primary and alternate origin.
-set(IXO_PROFILE_PLATFORM_API "https://api.kelvarosoft.com")
-set(IXO_PROFILE_PLATFORM_API_ALTERNATE "https://api2.kelvarosoft.com")
-
 # The statistics service, also the base of the runtime configuration request, when the product configuration
 # names no ServerHost of its own.
 set(IXO_PROFILE_STATISTICS_BASE "https://stat.kelvarosoft.com/")
+# The licence page shown when the product configuration's Url_License is missing or empty.
+set(IXO_PROFILE_LICENSE_PAGE "https://www.kelvarosoft.com/legal/license.html")
+
+# The maker's platform API, primary and alternate origin.
+set(IXO_PROFILE_PLATFORM_API "https://api.kelvarosoft.com")
+set(IXO_PROFILE_PLATFORM_API_ALTERNATE "https://api2.kelvarosoft.com")

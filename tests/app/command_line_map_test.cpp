@@ -1,5 +1,7 @@
 #include "app/command_line_map.h"
 
+#include "formats/command_line_split.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -37,35 +39,6 @@ TEST(CommandLineMapTest, ProgramArgumentsAreUtf8AndSkipTheProgramPath) {
     EXPECT_EQ(map.size(), 2u);
 }
 
-struct SplitCase {
-    std::u16string line;
-    std::vector<std::u16string> arguments;
-};
-
-TEST(CommandLineToArgvTest, FollowsTheShellSplittingRules) {
-    const SplitCase cases[] = {
-        {u"", {u""}},
-        {u"prog", {u"prog"}},
-        {u"prog  a\tb ", {u"prog", u"a", u"b"}},
-        // The program path takes no escapes: a backslash before its closing quote is a path character.
-        {uR"("C:\Program Files\x\" a)", {uR"(C:\Program Files\x\)", u"a"}},
-        {uR"(p "a b" c)", {u"p", u"a b", u"c"}},
-        {uR"(p HostLang="Bahasa Indonesia" x)", {u"p", u"HostLang=Bahasa Indonesia", u"x"}},
-        {uR"(p a\\b \\server\share)", {u"p", uR"(a\\b)", uR"(\\server\share)"}},
-        {uR"(p a\"b)", {u"p", uR"(a"b)"}},                  // 1 backslash: literal quote
-        {uR"(p a\\"b c")", {u"p", uR"(a\b c)"}},            // 2: one backslash, quote groups
-        {uR"(p a\\\"b)", {u"p", uR"(a\"b)"}},               // 3: one backslash and a literal quote
-        {uR"(p "a\\" b)", {u"p", uR"(a\)", u"b"}},          // even run before the closing quote
-        {uR"(p "" x)", {u"p", u"", u"x"}},                   // an empty quoted argument is kept
-        {uR"(p "a""b c" d)", {u"p", uR"(a"b)", u"c d"}},    // doubled quote in a group: literal, group ends
-        {uR"(p """a b)", {u"p", uR"("a)", u"b"}},
-        {uR"(p "open ended)", {u"p", u"open ended"}},
-    };
-    for (const SplitCase& c : cases) {
-        EXPECT_EQ(CommandLineToArgv(c.line), c.arguments) << std::string(c.line.begin(), c.line.end());
-    }
-}
-
 TEST(ForkCommandLineTest, HasTheExactTextAndSurvivesTheRoundTrip) {
     EXPECT_EQ(BuildForkCommandLine(u"/tmp/setup", u"English", u"5.1.0.3", 1234),
               u"\"/tmp/setup\" OnlyForkInstallDependent=1 HostLang=English HostVersion=5.1.0.3 HostHwnd=1234");
@@ -83,7 +56,7 @@ TEST(ForkCommandLineTest, HasTheExactTextAndSurvivesTheRoundTrip) {
     };
     for (const RoundTrip& trip : trips) {
         std::vector<std::u16string> argv =
-            CommandLineToArgv(BuildForkCommandLine(trip.path, trip.lang, trip.version, trip.window));
+            SplitCommandLine(BuildForkCommandLine(trip.path, trip.lang, trip.version, trip.window));
         ASSERT_EQ(argv.size(), 5u);
         EXPECT_EQ(argv[0], trip.path);
         CommandLineMap map = CommandLineMap::FromArguments(std::vector<std::u16string>(argv.begin() + 1, argv.end()));

@@ -60,4 +60,18 @@ TEST(MessageLoopTest, TerminationSignalIsAQuitRequest) {
     SUCCEED();
 }
 
+TEST(MessageLoopTest, RunsAgainAfterAQuitFromATask) {
+    platform::MessageLoop loop;
+    loop.PostTask([&] { loop.PostQuit(); });
+    loop.Run();
+    int second_run = 0;
+    loop.PostTask([&] { ++second_run; });
+    loop.PostTask([&] {
+        ++second_run;
+        loop.PostQuit();
+    });
+    loop.Run();
+    EXPECT_EQ(second_run, 2);
+}
+
 }  // namespace
