@@ -8,5 +8,5 @@
 // Reads them afresh; a fact that cannot be read is left at its empty or zero value.
 RunFacts ReadRunFacts();
 
-// This executable's file version "%d.%d.%d.%d"; "0.0.0.0" when it carries none.
+// This executable's file version "%d.%d.%d.%d" from its version stamp; "0.0.0.0" when it carries none.
 std::string ExecutableFileVersion();

@@ -47,8 +47,10 @@ TEST_F(ReportersTest, LogReportListsEveryUploadInOrderWithoutAnEmptyRemark) {
     std::vector<makersim::SimRequest> uploads = sim_->Requests("api", kUploadPath);
     ASSERT_EQ(uploads.size(), 3u);
     const char* names[] = {"kxIXO.log", "setup.log", "setup.SubPack2.log"};
-    // The token is asked for as this downloader, whatever product is being installed.
-    EXPECT_EQ(sim_->Requests("api", "/v3/user/client/token").at(0).Header("X-Prod-Id"), "14424");
+    // The token is asked for as this downloader, with its own version, whatever product is being installed.
+    const makersim::SimRequest token_request = sim_->Requests("api", "/v3/user/client/token").at(0);
+    EXPECT_EQ(token_request.Header("X-Prod-Id"), "14424");
+    EXPECT_EQ(token_request.Header("X-Prod-Ver"), "4.5.7.2");
     for (std::size_t i = 0; i < uploads.size(); ++i) {
         ASSERT_EQ(uploads[i].files.size(), 1u);
         EXPECT_EQ(uploads[i].files[0].name, "file");
@@ -66,7 +68,7 @@ TEST_F(ReportersTest, LogReportListsEveryUploadInOrderWithoutAnEmptyRemark) {
     std::vector<makersim::SimRequest> whitelist = sim_->Requests("api", "/v1/product/logs/whitelist");
     ASSERT_EQ(whitelist.size(), 1u);
     EXPECT_EQ(whitelist[0].body,
-              std::string(R"({"client_sign":")") + kClientSerial + R"(","pid":14424,"version":"0.0.0.0"})");
+              std::string(R"({"client_sign":")") + kClientSerial + R"(","pid":14424,"version":"4.5.7.2"})");
 
     std::vector<makersim::SimRequest> report = sim_->Requests("api", "/v1/product/logs/report");
     ASSERT_EQ(report.size(), 1u);
@@ -86,6 +88,7 @@ TEST_F(ReportersTest, LogReportListsEveryUploadInOrderWithoutAnEmptyRemark) {
 
 TEST_F(ReportersTest, RemarkGoesBetweenTypeAndFiles) {
     CLogReporter reporter(kClientSerial);
+    // Without a version from the caller the uploads carry the program's own.
     reporter.SetRemark("pid=2001, download err=7");
     ASSERT_TRUE(reporter.SendFiles(""));
     nlohmann::ordered_json body = Json(sim_->Requests("api", "/v1/product/logs/report").at(0).body);
@@ -93,6 +96,7 @@ TEST_F(ReportersTest, RemarkGoesBetweenTypeAndFiles) {
               (std::vector<std::string>{"client_sign", "pid", "version", "type", "remark", "files"}));
     EXPECT_EQ(body["remark"], "pid=2001, download err=7");
     EXPECT_EQ(body["files"].size(), 1u);
+    EXPECT_EQ(sim_->Requests("api", kUploadPath).at(0).Header("X-Prod-Ver"), "4.5.7.2");
 }
 
 TEST_F(ReportersTest, RefusedUploadIsLeftOutAndASwitchIsLogged) {

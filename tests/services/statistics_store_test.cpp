@@ -4,8 +4,11 @@
 
 #include "formats/utf_conversion.h"
 #include "platform/file_system.h"
+#include "platform/locale_id.h"
+#include "platform/machine.h"
 #include "platform/paths.h"
 #include "system/simple_log.h"
+#include "system/version_text.h"
 #include "tests/services/service_test.h"
 #include "tests/support/temp_folder.h"
 
@@ -120,6 +123,22 @@ TEST_F(StatisticsStoreTest, PrivacyPostLeavesTheClientSignOutOfAddressAndRecord)
     EXPECT_EQ(record["downstate"], "1013");
     EXPECT_EQ(store().GetStatText("downstatus"), "0");
     RemoveLocalCopies("3103");
+}
+
+TEST_F(StatisticsStoreTest, RecordDescribesThisProgramAndTheMachine) {
+    RemoveLocalCopies("3106");
+    store().SetRunFactsForTesting(std::nullopt);
+    store().SetArmed();
+    store().SetStatText("product_id", u"3106");
+    store().SetStatText("client_sign", u"{x}");
+    store().PostInstallStatistics(false);
+    nlohmann::ordered_json record = Json(sim_->Requests("stats", kTrackPath).at(0).body);
+    EXPECT_EQ(record["ixoversion"], "4.5.7.2");
+    EXPECT_EQ(record["ixonamepid"], "");  // "services_tests" has no digits
+    EXPECT_EQ(record["winver"], Utf16ToUtf8(GetOsVersionText()));
+    EXPECT_EQ(record["winbits"], platform::IsSystem64Bit() ? "64" : "32");
+    EXPECT_EQ(record["syslcid"], std::to_string(platform::GetSystemDefaultLocaleId()));
+    RemoveLocalCopies("3106");
 }
 
 TEST_F(StatisticsStoreTest, ALocalCopyThatExistsIsLeftAlone) {
