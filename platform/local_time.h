@@ -15,4 +15,8 @@ struct LocalTime {
 // False when the clock or the time zone cannot be read; the fields are then left alone.
 bool GetLocalTime(LocalTime& now);
 
+// The time-zone bias now in force: UTC minus local time, in minutes (negative east of UTC, daylight saving
+// included). 0 when it cannot be read.
+int GetTimeZoneBiasMinutes();
+
 }  // namespace platform

@@ -17,4 +17,11 @@ bool GetLocalTime(LocalTime& now) {
     return true;
 }
 
+int GetTimeZoneBiasMinutes() {
+    std::time_t seconds = std::time(nullptr);
+    std::tm parts{};
+    if (seconds == std::time_t(-1) || !localtime_r(&seconds, &parts)) return 0;
+    return static_cast<int>(-parts.tm_gmtoff / 60);
+}
+
 }  // namespace platform

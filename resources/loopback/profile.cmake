@@ -15,3 +15,8 @@ set(IXO_PROFILE_HTTP_DNS_SECRET "bG9vx9WcGJhY2stc2lnbmluZy1zZWNyZXQ=")
 set(IXO_PROFILE_STATISTICS_BASE "http://127.0.0.1:18090/")
 # The licence page shown when the product configuration's Url_License is missing or empty.
 set(IXO_PROFILE_LICENSE_PAGE "http://127.0.0.1:18090/pages/license.html")
+
+# The maker's platform API, primary and alternate origin, played by tools/maker-sim on these ports:
+#   maker-sim --port api.https=47311 --port api-alt.https=47312 ...
+set(IXO_PROFILE_PLATFORM_API "https://127.0.0.1:47311")
+set(IXO_PROFILE_PLATFORM_API_ALTERNATE "https://127.0.0.1:47312")

@@ -15,3 +15,7 @@ set(IXO_PROFILE_HTTP_DNS_SECRET "")
 set(IXO_PROFILE_STATISTICS_BASE "https://stat.kelvarosoft.com/")
 # The licence page shown when the product configuration's Url_License is missing or empty.
 set(IXO_PROFILE_LICENSE_PAGE "https://www.kelvarosoft.com/legal/license.html")
+
+# The maker's platform API, primary and alternate origin.
+set(IXO_PROFILE_PLATFORM_API "https://api.kelvarosoft.com")
+set(IXO_PROFILE_PLATFORM_API_ALTERNATE "https://api2.kelvarosoft.com")
