@@ -1,5 +1,6 @@
 #include "app/ixo_mgr.h"
 
+#include "downloader/downloader_manager.h"
 #include "formats/utf_conversion.h"
 #include "platform/clipboard.h"
 #include "platform/file_system.h"
@@ -18,6 +19,24 @@ IxoMgr::IxoMgr() {
     ProgramFilesFolders program_files = GetProgramFilesFolders();
     install_parent_ = is_64bit_ ? program_files.native : program_files.x86;
     clipboard_reader_ = platform::ReadClipboardText;
+    engine_ = std::make_unique<ns_IXD::DownloaderManager>();
+    engine_->SetCallBack(this);
+}
+
+IxoMgr::~IxoMgr() {
+    CancelAllDownloads();
+    engine_.reset();
+}
+
+void IxoMgr::SetEngineForTesting(std::unique_ptr<ns_IXD::IDownloaderManager> engine) {
+    if (engine_) CancelAllDownloads();
+    engine_ = std::move(engine);
+    if (engine_) engine_->SetCallBack(this);
+}
+
+std::vector<DownTask> IxoMgr::GetTasksSnapshot() const {
+    std::lock_guard guard(task_lock_);
+    return tasks_;
 }
 
 void IxoMgr::ReadRunConfig() {
@@ -68,4 +87,24 @@ void IxoMgr::ResetForTesting() {
     host_version_.clear();
     host_window_ = 0;
     main_window_ = 0;
+    server_config_ = ServerRuntimeConfig();
+    banner_page_.clear();
+    thank_you_page_.clear();
+    license_page_.clear();
+    language_list_.clear();
+    install_time_ = 0;
+    dotnet_min_version_.clear();
+    dotnet_url_.clear();
+    tasks_.clear();
+    notify_handler_ = nullptr;
+    fork_companion_ = false;
+    first_retry_time_ = 0;
+    package_size_ = 0;
+    host_info_path_.clear();
+    services_ = OrchestratorServices();
+    fork_starter_ = nullptr;
+    package_size_probe_ = nullptr;
+    std::lock_guard guard(sets_lock_);
+    md5_confirmed_.clear();
+    reported_errors_.clear();
 }

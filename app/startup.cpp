@@ -94,6 +94,7 @@ int RunInstaller(const CommandLineMap& options) {
     WriteLog(kLogInfo, "[INFO] MessageLoop");
     loop.Run();
     WriteLog(kLogInfo, "[INFO] MessageLoop end");
+    manager.StopDownloadEngine();
 
     instance.Release();
     WriteLog(kLogInfo, "[INFO] exit!");

@@ -24,7 +24,10 @@ function(ixo_embed_resources target)
     list(GET entries ${id_index} id)
     list(GET entries ${file_index} file)
     get_filename_component(file "${file}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
-    if(NOT EXISTS "${file}")
+    # A file under the build folder may be a program built with the project (its target must be built
+    # first: add_dependencies); anything else must exist now.
+    string(FIND "${file}" "${CMAKE_BINARY_DIR}/" in_build)
+    if(NOT EXISTS "${file}" AND NOT in_build EQUAL 0)
       message(FATAL_ERROR "ixo_embed_resources(${target}): ${file} does not exist")
     endif()
     math(EXPR number "${index} / 3")

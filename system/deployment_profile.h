@@ -27,6 +27,11 @@ struct DeploymentProfile {
     // The licence page used when the product configuration's Url_License is missing or empty.
     std::string license_page;
 
+    // The maker's platform API: the primary and the alternate origin ("https://host[:port]", no trailing
+    // slash). Requests go to the alternate one when the primary does not answer with success.
+    std::string platform_api_base;
+    std::string platform_api_alternate_base;
+
     // The analytics collector, primary and alternate origin ("https://host", no port, no trailing slash); the
     // collector listens on port 8106 of both.
     std::string analytics_collector_base;

@@ -16,6 +16,11 @@ set(IXO_PROFILE_STATISTICS_BASE "http://127.0.0.1:18090/")
 # The licence page shown when the product configuration's Url_License is missing or empty.
 set(IXO_PROFILE_LICENSE_PAGE "http://127.0.0.1:18090/pages/license.html")
 
+# The maker's platform API, primary and alternate origin, played by tools/maker-sim on these ports:
+#   maker-sim --port api.https=47311 --port api-alt.https=47312 ...
+set(IXO_PROFILE_PLATFORM_API "https://127.0.0.1:47311")
+set(IXO_PROFILE_PLATFORM_API_ALTERNATE "https://127.0.0.1:47312")
+
 # The analytics collector (port 8106 of both origins) and the tracking-id service, played by tools/maker-sim:
 #   maker-sim --port collector.https=8106 --port trk.https=47314 ...
 set(IXO_PROFILE_ANALYTICS_COLLECTOR "https://127.0.0.1")

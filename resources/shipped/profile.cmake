@@ -16,6 +16,10 @@ set(IXO_PROFILE_STATISTICS_BASE "https://stat.kelvarosoft.com/")
 # The licence page shown when the product configuration's Url_License is missing or empty.
 set(IXO_PROFILE_LICENSE_PAGE "https://www.kelvarosoft.com/legal/license.html")
 
+# The maker's platform API, primary and alternate origin.
+set(IXO_PROFILE_PLATFORM_API "https://api.kelvarosoft.com")
+set(IXO_PROFILE_PLATFORM_API_ALTERNATE "https://api2.kelvarosoft.com")
+
 # The analytics collector (port 8106 of both origins) and the tracking-id service.
 set(IXO_PROFILE_ANALYTICS_COLLECTOR "https://ua.kelvarosoft.com")
 set(IXO_PROFILE_ANALYTICS_COLLECTOR_ALTERNATE "https://ua2.kelvarosoft.com")
