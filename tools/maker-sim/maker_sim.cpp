@@ -150,7 +150,31 @@ bool MakerSim::Impl::AddListener(const std::string& service, const std::string& 
             Serve(*self, request, response);
         };
         server.Get(".*", handler);
-        server.Post(".*", handler);
+        // POST bodies are read through a content reader: read by the library itself, a form body above 8 KiB
+        // (a full analytics batch, for one) would be refused with 413 before any service saw it.
+        server.Post(".*", [this, self](const httplib::Request& request, httplib::Response& response,
+                                       const httplib::ContentReader& reader) {
+            httplib::Request whole = request;
+            if (request.is_multipart_form_data()) {
+                std::vector<httplib::MultipartFormData> parts;
+                reader(
+                    [&parts](const httplib::MultipartFormData& part) {
+                        parts.push_back(part);
+                        return true;
+                    },
+                    [&parts](const char* data, size_t length) {
+                        parts.back().content.append(data, length);
+                        return true;
+                    });
+                for (const auto& part : parts) whole.files.emplace(part.name, part);
+            } else {
+                reader([&whole](const char* data, size_t length) {
+                    whole.body.append(data, length);
+                    return true;
+                });
+            }
+            Serve(*self, whole, response);
+        });
         server.Put(".*", handler);
         server.Patch(".*", handler);
         server.Delete(".*", handler);
