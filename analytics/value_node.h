@@ -60,9 +60,5 @@ private:
     std::map<std::string, CValueNode> members_;
 };
 
-// Appends `text` as a quoted JSON string. Quote, backslash, backspace, form feed, LF, CR and tab take their
-// short escapes; the other control bytes become \u00XX so that the record stays valid JSON whatever text a
-// distinct id or list value holds; every other byte is copied unchanged.
-void AppendJsonString(std::string& out, const std::string& text);
 
 }  // namespace analytics

@@ -1,5 +1,7 @@
 #include "formats/json_value.h"
 
+#include "formats/json_string.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -80,44 +82,6 @@ bool GetInteger(const Node* current, const std::string& key, Integer& value) {
     }
 }
 
-void PrintString(const std::string& text, std::string& out) {
-    out += '"';
-    for (char c : text) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\b':
-                out += "\\b";
-                break;
-            case '\f':
-                out += "\\f";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    char escaped[8];
-                    std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
-                    out += escaped;
-                } else {
-                    out += c;
-                }
-        }
-    }
-    out += '"';
-}
-
 // Compact form. The depth is bounded by the parser's limit (a copy is always made by parsing), so the
 // recursion is too.
 void Print(const Node& node, std::string& out) {
@@ -128,7 +92,7 @@ void Print(const Node& node, std::string& out) {
             for (const auto& member : node.get_ref<const Node::object_t&>()) {
                 if (!first) out += ',';
                 first = false;
-                PrintString(member.first, out);
+                AppendJsonString(out, member.first);
                 out += ':';
                 Print(member.second, out);
             }
@@ -147,7 +111,7 @@ void Print(const Node& node, std::string& out) {
             break;
         }
         case Node::value_t::string:
-            PrintString(node.get_ref<const std::string&>(), out);
+            AppendJsonString(out, node.get_ref<const std::string&>());
             break;
         case Node::value_t::number_integer:
             out += std::to_string(node.get<int64_t>());
