@@ -11,8 +11,6 @@
 namespace analytics {
 namespace {
 
-constexpr int kCollectorPort = 8106;
-
 std::atomic<CAnalyticsTracker*> g_tracker_for_testing{nullptr};
 
 }  // namespace

@@ -20,6 +20,9 @@
 
 namespace analytics {
 
+// The collector listens on this port of each of the profile's collector origins.
+inline constexpr int kCollectorPort = 8106;
+
 struct TrackerSettings {
     // Collector addresses ("https://host:8106"), primary first; each gets "/collect?project=<project>".
     std::vector<std::string> collector_bases;

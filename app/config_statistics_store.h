@@ -1,5 +1,5 @@
 // The statistics store behind the configuration loaders' view of the install statistics record. Start-up
-// connects it with IxoMgr::SetConfigStatistics(&ConfigStatisticsStore()) before the configuration is loaded.
+// connects it (app/run_services.h) before the configuration is loaded.
 #pragma once
 
 #include "app/config_statistics.h"

@@ -102,6 +102,7 @@ void IxoMgr::ResetForTesting() {
     package_size_ = 0;
     host_info_path_.clear();
     services_ = OrchestratorServices();
+    statistics_ = nullptr;
     fork_starter_ = nullptr;
     package_size_probe_ = nullptr;
     std::lock_guard guard(sets_lock_);

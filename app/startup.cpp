@@ -5,6 +5,7 @@
 
 #include "app/ixo_mgr.h"
 #include "app/lang_mgr.h"
+#include "app/run_services.h"
 #include "formats/utf_conversion.h"
 #include "platform/error_box.h"
 #include "platform/message_loop.h"
@@ -63,6 +64,7 @@ int RunInstaller(const CommandLineMap& options) {
 
     IxoMgr& manager = IxoMgr::Instance();
     manager.SetForkMode(fork_mode);
+    ConnectRunServices(manager);
 
     if (!manager.LoadLocalXml()) {
         WriteLog(kLogError, "[ERROR] LoadLocalXml failed!");
@@ -89,11 +91,13 @@ int RunInstaller(const CommandLineMap& options) {
         return kStartFailed;
     }
 
+    StartRunAnalytics(manager, languages.GetCurrentLanguage());
     platform::MessageLoop loop;
     loop.QuitOnTerminationSignals();
     WriteLog(kLogInfo, "[INFO] MessageLoop");
     loop.Run();
     WriteLog(kLogInfo, "[INFO] MessageLoop end");
+    CloseRunServices(manager);
     manager.StopDownloadEngine();
 
     instance.Release();

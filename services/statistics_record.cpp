@@ -234,6 +234,8 @@ std::vector<StatisticsRecord> BuildStatisticsRecords(const StatisticsSnapshot& s
         values["product_id"] = product_id;
         values["startupproduct"] = product_id;
         values["serverxmlmd5"] = task.server_md5;
+        // The run's "prodcutver" is whichever dependent finished last; each task's record names its own.
+        if (!task.package_version.empty()) values["prodcutver"] = task.package_version;
         records.push_back(
             {product_id, BuildOne(product_id, values, 0, 0, 0, 0, snapshot, privacy, facts, now)});
     }

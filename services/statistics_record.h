@@ -30,7 +30,8 @@ struct StatisticsTask {
     int64_t install_start = 0;
     int64_t install_end = 0;
     int32_t install_failure = 0;
-    std::string server_md5;  // UTF-8
+    std::string server_md5;       // UTF-8
+    std::string package_version;  // UTF-8, the downloaded package's file version
 };
 
 struct CrashFacts {

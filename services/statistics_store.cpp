@@ -124,6 +124,12 @@ void StatisticsStore::SetTaskInstallFailure(int32_t task_id, int32_t value) {
     Task(task_id).install_failure = value;
 }
 
+void StatisticsStore::SetTaskPackageVersion(int32_t task_id, const std::u16string& version) {
+    std::string text = Utf16ToUtf8(version);
+    std::lock_guard<std::mutex> hold(task_lock_);
+    Task(task_id).package_version = std::move(text);
+}
+
 void StatisticsStore::SetTaskDownloadTimes(int32_t task_id, int64_t start, int64_t end) {
     std::lock_guard<std::mutex> hold(task_lock_);
     Task(task_id).download_start = start;

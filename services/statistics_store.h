@@ -40,6 +40,7 @@ public:
     void SetTaskServerMd5(int32_t task_id, const std::u16string& md5_list);
     void SetTaskDownloadFailure(int32_t task_id, int32_t value);
     void SetTaskInstallFailure(int32_t task_id, int32_t value);
+    void SetTaskPackageVersion(int32_t task_id, const std::u16string& version);
     // Start and end, seconds since 1970.
     void SetTaskDownloadTimes(int32_t task_id, int64_t start, int64_t end);
     void SetTaskInstallTimes(int32_t task_id, int64_t start, int64_t end);

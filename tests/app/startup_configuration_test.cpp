@@ -1,5 +1,6 @@
 // Start-up with the real loaders: the installer run as a user starts it, judged by its log, its exit status,
-// the registry it leaves and the messages it sends to a running instance.
+// the registry it leaves, the messages it sends to a running instance and what the maker's services (maker-sim
+// at the addresses compiled into the installer) receive from it.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,9 +15,11 @@
 #include "platform/single_instance.h"
 #include "platform/window_endpoint.h"
 #include "tests/support/child_process.h"
+#include "tests/support/maker_sim_client.h"
 #include "tests/support/run_command.h"
 #include "tests/support/scoped_environment.h"
 #include "tests/support/temp_folder.h"
+#include "tools/maker-sim/profile_ports.h"
 
 namespace {
 
@@ -33,6 +36,8 @@ protected:
         ASSERT_TRUE(platform::CreateFolderWithParents(runtime_));
         // This process meets the installer's windows and instance locks in the same runtime folder.
         environment_.Set("XDG_RUNTIME_DIR", runtime_);
+        sim_ = std::make_unique<test_support::MakerSimClient>(makersim::ProfilePorts());
+        ASSERT_TRUE(sim_->Started()) << sim_->Error();
     }
 
     std::unique_ptr<ChildProcess> Start(const std::string& program, std::vector<std::string> options = {},
@@ -62,6 +67,7 @@ protected:
     test_support::TempFolder folder_;
     std::string runtime_;
     ScopedEnvironment environment_;
+    std::unique_ptr<test_support::MakerSimClient> sim_;
 };
 
 TEST_F(StartupConfigurationTest, NormalStartLoadsEverythingInOrderAndRecordsTheMachine) {
@@ -72,10 +78,12 @@ TEST_F(StartupConfigurationTest, NormalStartLoadsEverythingInOrderAndRecordsTheM
         "[INFO] start, fork=[0].",
         "[INFO] LoadLocalXml\n",
         "[INFO] config folder=[",
+        "[INFO] post info ok.\n",
         "[INFO] InitLangCode SystemDefaultLCID: ",
         "[INFO] InitLangCode GetUserDefaultLCID: 3079\n",
         "[INFO] InitLangCode set: 6\n",
         "[INFO] loadLangXML\n",
+        "[INFO] analytics init tid=[UA-Ixo-Web], did=[",
         "[INFO] MessageLoop\n",
     };
     size_t at = 0;
@@ -96,8 +104,21 @@ TEST_F(StartupConfigurationTest, NormalStartLoadsEverythingInOrderAndRecordsTheM
     std::string sign = Registry("get HKLM 'Software\\Kelvarosoft\\IXR' ClientSign");
     EXPECT_TRUE(std::regex_match(sign, std::regex(R"(\{[0-9a-f]{8}(-[0-9a-f]{4}){3}-[0-9a-f]{12}G\}\n)"))) << sign;
 
+    // The product series reached the platform with this machine's signature, after a token exchange.
+    sign.pop_back();
+    std::vector<makersim::SimRequest> series = sim_->Requests("api", "/v1/product/series");
+    ASSERT_FALSE(series.empty());
+    EXPECT_EQ(series[0].body, "{\"product_id\":5120, \"client_sign\":\"" + sign + "\"}");
+    EXPECT_FALSE(series[0].Header("Authorization").empty());
+
     first->Signal(SIGTERM);
     EXPECT_EQ(first->Wait(), 0);
+    // Nothing was installed, so no statistics record is posted; the analytics sender ends with the run.
+    log = Log();
+    size_t loop_end = log.find("[INFO] MessageLoop end\n");
+    ASSERT_NE(loop_end, std::string::npos) << log;
+    EXPECT_NE(log.find("[INFO] exit!", loop_end), std::string::npos) << log;
+    EXPECT_TRUE(sim_->Requests("stats", "/rest/v2/downloader/track").empty());
 }
 
 // A second start finds the running instance's main window by class and title and asks it to come forward:

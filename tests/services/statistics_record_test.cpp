@@ -66,7 +66,7 @@ protected:
                             {"product_id", "2001"}, {"startupproduct", "2001"}, {"serverxmlmd5", "aa,bb"}};
         snapshot_.remarks = {R"({"retry":1})", R"({"install_err_2001":"5"})"};
         snapshot_.web_remarks = {R"({"thanks":"click,1,x"})"};
-        snapshot_.tasks[3001] = {1, 100, 200, 0, 300, 400, 0, "cc"};
+        snapshot_.tasks[3001] = {1, 100, 200, 0, 300, 400, 0, "cc", "2.1.0.7"};
         snapshot_.tasks[9876] = {0, 0, 0, 12, 0, 0, 1603, ""};
         snapshot_.cdn_addresses = {"10.0.0.2", "10.0.0.1"};
         snapshot_.cdn_urls = {"https://cdn/a.exe"};
@@ -142,10 +142,13 @@ TEST_F(StatisticsRecordBuildTest, TimeZoneIsTheBiasInWholeHoursRoundedAwayFromZe
 
 TEST_F(StatisticsRecordBuildTest, PerTaskModeSendsOneRecordPerTask) {
     snapshot_.per_task = true;
+    snapshot_.values["prodcutver"] = "9.0";
     std::vector<StatisticsRecord> records = BuildStatisticsRecords(snapshot_, false, facts_, 2000);
     ASSERT_EQ(records.size(), 2u);
     const char* ids[] = {"3001", "9876"};
     const char* md5s[] = {"cc", ""};
+    // A task whose package version is known reports it; the other keeps the run's value.
+    const char* versions[] = {"2.1.0.7", "9.0"};
     for (std::size_t i = 0; i < 2; ++i) {
         EXPECT_EQ(records[i].product_id, ids[i]);
         nlohmann::ordered_json record = nlohmann::ordered_json::parse(records[i].json);
@@ -153,6 +156,7 @@ TEST_F(StatisticsRecordBuildTest, PerTaskModeSendsOneRecordPerTask) {
         EXPECT_EQ(record["product_id"], ids[i]);
         EXPECT_EQ(record["startupproduct"], ids[i]);
         EXPECT_EQ(record["serverxmlmd5"], md5s[i]);
+        EXPECT_EQ(record["prodcutver"], versions[i]);
         // The figures of the run are not the task's: the states are those of status 0.
         EXPECT_EQ(record["downstate"], "1017");
         EXPECT_EQ(record["installstate"], "2005");

@@ -7,8 +7,9 @@
 namespace test_support {
 namespace {
 
-makersim::MakerSimOptions TestOptions() {
+makersim::MakerSimOptions TestOptions(std::map<std::string, int> ports) {
     makersim::MakerSimOptions options;
+    options.ports = std::move(ports);
     options.certificate_path = TestCaFile("server.pem");
     options.key_path = TestCaFile("server.key");
     return options;
@@ -16,7 +17,7 @@ makersim::MakerSimOptions TestOptions() {
 
 }  // namespace
 
-MakerSimClient::MakerSimClient() : sim_(TestOptions()) {
+MakerSimClient::MakerSimClient(std::map<std::string, int> ports) : sim_(TestOptions(std::move(ports))) {
     started_ = sim_.Start(error_);
 }
 

@@ -1,9 +1,13 @@
 // maker-sim inside the test's own process: every service of the maker on a free loopback port, over HTTP and
 // over HTTPS with the test authority's certificate for 127.0.0.1. Tests script its replies and faults and
 // read what it received. One object per test; it stops with the object.
+//
+// Given ports ("<service>.<scheme>" -> port, e.g. makersim::ProfilePorts()) it listens there instead, so that
+// an installer process reaches it at the addresses compiled into it.
 #pragma once
 
 #include <chrono>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -13,7 +17,7 @@ namespace test_support {
 
 class MakerSimClient {
 public:
-    MakerSimClient();
+    explicit MakerSimClient(std::map<std::string, int> ports = {});
     ~MakerSimClient();
     MakerSimClient(const MakerSimClient&) = delete;
     MakerSimClient& operator=(const MakerSimClient&) = delete;

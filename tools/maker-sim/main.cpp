@@ -3,7 +3,10 @@
 //   maker-sim [--address 127.0.0.1] [--cert server.pem --key server.key] [--port api.https=18443 ...]
 //             [--record requests.jsonl] [--ports-file ports.json] [--script rules.json]
 //             [--runtime-xml runtime.xml] [--offer '{"id":1,"type":1}'] [--doh host=1.2.3.4,5.6.7.8 ...]
-//             [--doh-account uid,ak,secret]
+//             [--doh-account uid,ak,secret] [--profile-ports]
+//
+// --profile-ports listens where this build's deployment profile sends the installer (--port options
+// override single services), so that the installer itself talks to maker-sim.
 //
 // Prints the ports as one JSON line once every listener is up (and writes them to --ports-file, which
 // appears whole), then serves until SIGINT, SIGTERM or POST /control/shutdown.
@@ -15,6 +18,7 @@
 
 #include "platform/file_system.h"
 #include "tools/maker-sim/maker_sim.h"
+#include "tools/maker-sim/profile_ports.h"
 
 namespace {
 
@@ -30,7 +34,7 @@ int Usage(const std::string& problem) {
         stderr,
         "usage: maker-sim [--address A] [--cert F --key F] [--port service.scheme=N]... [--record F]\n"
         "                 [--ports-file F] [--script F] [--runtime-xml F] [--offer JSON]\n"
-        "                 [--doh host=ip,ip]...\n");
+        "                 [--doh host=ip,ip]... [--doh-account uid,ak,secret] [--profile-ports]\n");
     return 2;
 }
 
@@ -59,6 +63,10 @@ int main(int argc, char** argv) {
 
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
+        if (option == "--profile-ports") {
+            for (const auto& [service, port] : makersim::ProfilePorts()) options.ports.emplace(service, port);
+            continue;
+        }
         if (i + 1 >= argc) return Usage("option " + option + " needs a value");
         const std::string value = argv[++i];
         if (option == "--address") {
