@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "tests/support/test_ca.h"
+#include "tools/maker-sim/whole_request.h"
 
 namespace test_support {
 namespace {
@@ -143,30 +144,9 @@ bool TestHttpServer::Start(const std::string& address) {
     State* state = state_.get();
     auto serve = [state](const httplib::Request& in, httplib::Response& out) { state->Serve(in, out); };
     server.Get(".*", serve);
-    // Bodies are read through a content reader: read by the library itself, a form body above 8 KiB would be
-    // refused with 413 before any handler saw it.
     server.Post(".*", [state](const httplib::Request& in, httplib::Response& out,
                               const httplib::ContentReader& reader) {
-        httplib::Request whole = in;
-        if (in.is_multipart_form_data()) {
-            std::vector<httplib::MultipartFormData> parts;
-            reader(
-                [&parts](const httplib::MultipartFormData& part) {
-                    parts.push_back(part);
-                    return true;
-                },
-                [&parts](const char* data, size_t length) {
-                    parts.back().content.append(data, length);
-                    return true;
-                });
-            for (const auto& part : parts) whole.files.emplace(part.name, part);
-        } else {
-            reader([&whole](const char* data, size_t length) {
-                whole.body.append(data, length);
-                return true;
-            });
-        }
-        state->Serve(whole, out);
+        state->Serve(makersim::ReadWholeRequest(in, reader), out);
     });
     server.Put(".*", serve);
     server.Delete(".*", serve);

@@ -15,6 +15,7 @@
 #include "tools/maker-sim/reply_script.h"
 #include "tools/maker-sim/statistics_service.h"
 #include "tools/maker-sim/tracking_id_service.h"
+#include "tools/maker-sim/whole_request.h"
 
 namespace makersim {
 
@@ -150,30 +151,9 @@ bool MakerSim::Impl::AddListener(const std::string& service, const std::string& 
             Serve(*self, request, response);
         };
         server.Get(".*", handler);
-        // POST bodies are read through a content reader: read by the library itself, a form body above 8 KiB
-        // (a full analytics batch, for one) would be refused with 413 before any service saw it.
         server.Post(".*", [this, self](const httplib::Request& request, httplib::Response& response,
                                        const httplib::ContentReader& reader) {
-            httplib::Request whole = request;
-            if (request.is_multipart_form_data()) {
-                std::vector<httplib::MultipartFormData> parts;
-                reader(
-                    [&parts](const httplib::MultipartFormData& part) {
-                        parts.push_back(part);
-                        return true;
-                    },
-                    [&parts](const char* data, size_t length) {
-                        parts.back().content.append(data, length);
-                        return true;
-                    });
-                for (const auto& part : parts) whole.files.emplace(part.name, part);
-            } else {
-                reader([&whole](const char* data, size_t length) {
-                    whole.body.append(data, length);
-                    return true;
-                });
-            }
-            Serve(*self, whole, response);
+            Serve(*self, ReadWholeRequest(request, reader), response);
         });
         server.Put(".*", handler);
         server.Patch(".*", handler);
