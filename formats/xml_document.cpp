@@ -299,6 +299,10 @@ bool CXmlDocument::LeaveElement() {
     return true;
 }
 
+std::u16string CXmlDocument::GetElementName() const {
+    return current_ ? std::u16string(ElementName(Record(current_))) : std::u16string();
+}
+
 std::u16string CXmlDocument::GetElementText() const {
     if (!current_) return std::u16string();
     const ElementRecord& r = Record(current_);

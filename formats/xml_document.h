@@ -68,6 +68,8 @@ public:
     // child := current, current := parent, parent := the parent's parent; only below the document level.
     bool LeaveElement();
 
+    // The current element's name as its start tag writes it; empty when there is no current element.
+    std::u16string GetElementName() const;
     // The current element's character data, unescaped, CDATA sections taken raw; empty when it has child
     // elements, is empty (`<a/>`) or there is no current element.
     std::u16string GetElementText() const;

@@ -86,7 +86,18 @@ TEST(XmlDocumentReadTest, CursorMovesFollowTheirRules) {
     EXPECT_FALSE(empty.FindElement());
     EXPECT_FALSE(empty.FindChildElement());
     EXPECT_EQ(empty.GetElementText(), u"");
+    EXPECT_EQ(empty.GetElementName(), u"");
     EXPECT_EQ(empty.GetAttribute(u"x"), u"");
+}
+
+TEST(XmlDocumentReadTest, ElementNamesAsTheStartTagsWriteThem) {
+    CXmlDocument document(u"<Window size=\"1,2\"><Label\tname=\"x\"/><ns:Item/><Button></Button>text</Window>");
+    ASSERT_TRUE(document.FindElement());
+    EXPECT_EQ(document.GetElementName(), u"Window");
+    ASSERT_TRUE(document.EnterElement());
+    std::vector<std::u16string> names;
+    while (document.FindElement()) names.push_back(document.GetElementName());
+    EXPECT_EQ(names, (std::vector<std::u16string>{u"Label", u"ns:Item", u"Button"}));
 }
 
 TEST(XmlDocumentReadTest, ElementText) {

@@ -17,6 +17,13 @@ constexpr std::u16string_view kElements[] = {
     u"Control", u"ListLabelElement",
 };
 
+bool IsSchemaElement(std::u16string_view name) {
+    for (std::u16string_view known : kElements) {
+        if (known == name) return true;
+    }
+    return false;
+}
+
 // The attributes of the layout schema, in the order they are applied: extents before "pos", whose right and
 // bottom override them when not 0.
 constexpr std::u16string_view kAttributes[] = {
@@ -121,33 +128,12 @@ std::vector<LayoutElement> ReadChildren(CXmlDocument& document, int depth) {
     std::vector<LayoutElement> children;
     // Deeper than any real layout; a bound keeps a hostile file from exhausting the stack.
     if (depth > 64) return children;
-    // Each child is found by name, so its element name is known; document order is kept by walking the
-    // children once with any name and picking, for each, the name whose search lands on it.
     document.ResetChildPosition();
-    int count = 0;
-    while (document.FindChildElement(u"")) ++count;
-    std::vector<std::u16string> names(static_cast<size_t>(count));
-    for (std::u16string_view name : kElements) {
-        document.ResetChildPosition();
-        int occurrence = 0;
-        while (document.FindChildElement(std::u16string(name))) {
-            ++occurrence;
-            int after = 0;
-            while (document.FindChildElement(u"")) ++after;
-            int index = count - 1 - after;
-            if (index >= 0 && index < count) names[static_cast<size_t>(index)] = name;
-            // Back to the occurrence just found.
-            document.ResetChildPosition();
-            for (int i = 0; i < occurrence; ++i) document.FindChildElement(std::u16string(name));
-        }
-    }
-    document.ResetChildPosition();
-    for (int index = 0; index < count; ++index) {
-        if (!document.FindChildElement(u"")) break;
-        if (names[static_cast<size_t>(index)].empty()) continue;  // not an element of the schema
+    while (document.FindChildElement(u"")) {
         if (!document.EnterElement()) break;
-        children.push_back(ReadCurrent(document, names[static_cast<size_t>(index)], depth + 1));
-        document.LeaveElement();
+        std::u16string name = document.GetElementName();
+        if (IsSchemaElement(name)) children.push_back(ReadCurrent(document, std::move(name), depth + 1));
+        document.LeaveElement();  // the child position stays on this child
     }
     return children;
 }
