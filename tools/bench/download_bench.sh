@@ -74,6 +74,11 @@ measure() {
   shift 2
   rm -rf "$work/out" && mkdir -p "$work/out"
   sync
+  # Every program starts with memory that was in use a moment ago: a virtual machine's host takes back the
+  # memory of an idle guest, and the first program to touch it again pays for that in system time (on the VM
+  # of docs/benchmarks.md up to 0.5 s for the engine, which fills 120 MiB of buffers, depending on what ran
+  # before it).
+  dd if=/dev/zero of=/dev/null bs=1G count=1 status=none
   if ! /usr/bin/time -f "%e %U %S %M" -o "$work/time.txt" "$@" > "$work/run.log" 2>&1; then
     echo "download_bench: $tool failed in case $case:" >&2
     tail -5 "$work/run.log" >&2
@@ -97,9 +102,7 @@ for case in a b; do
     measure "$case" curl+md5sum sh -c "curl -s -o '$work/out/bench.bin' '$url' && md5sum '$work/out/bench.bin'"
   fi
 done
-# curl over the limited server comes last: its two quiet minutes would otherwise charge the next program for
-# memory that a virtual machine's host takes back from an idle guest (on the VM of docs/benchmarks.md that
-# adds about 0.4 s of system time to the engine's next run and less to the others).
+# curl over the limited server comes last: the machine is nearly idle for the two minutes it takes.
 echo "case a, curl" >&2
 measure a curl curl -s -o "$work/out/bench.bin" "http://localhost:$limited/bench.bin"
 sort -s -k1,1 "$results" > "$results.sorted" && mv "$results.sorted" "$results"
