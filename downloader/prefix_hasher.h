@@ -1,8 +1,8 @@
 // The MD5 of a download's temporary file, kept up to date while the file is written out of order: a thread
 // of its own follows the part that is complete from the first byte on, reading it back moments after the
 // connections wrote it (from the page cache), so that when the last byte lands only what lay beyond that part
-// is left to hash. The digest it gives is that of the bytes on disk: a write into a part already hashed spoils
-// it, and the caller then hashes the file whole.
+// is left to hash. The digest it gives is that of the bytes on disk: a write into a part already hashed
+// spoils it, and the caller then hashes the file whole.
 //
 // Threads: Begin, Finish and Stop from the download thread; MarkWritten from the connection threads, any
 // number at once.

@@ -44,7 +44,8 @@ Md5Stream::Md5Stream() : context_(std::make_unique<Context>()) {
 Md5Stream::~Md5Stream() = default;
 
 void Md5Stream::Update(const void* data, size_t length) {
-    if (context_->usable && EVP_DigestUpdate(context_->digest.get(), data, length) != 1) context_->usable = false;
+    if (context_->usable && EVP_DigestUpdate(context_->digest.get(), data, length) != 1)
+        context_->usable = false;
 }
 
 std::string Md5Stream::Finish() {
