@@ -318,11 +318,13 @@ void CMultiDownloader::RunAttempts() {
         }
         JoinSavers();
         if (result_.load() == kResultUserCanceled) SaveRangeTable();
-        file_.Close();
+        CloseFile();
 
         if (result_.load() == kResultSuccess) RemoveRangeTable();
-        if (result_.load() == kResultSuccess && CheckSize(true) &&
-            (CheckMd5(temp_path_, true) || server_md5_.size() <= 3) && RenameToTarget()) {
+        bool verified = result_.load() == kResultSuccess && CheckSize(true) &&
+                        (CheckMd5(temp_path_, true, &hasher_) || server_md5_.size() <= 3);
+        hasher_.Stop();
+        if (verified && RenameToTarget()) {
             WriteLog(kLogInfo, "[INFO] multi, download success.");
             DestroyConnections();
             cached_.store(total_size_.load());
@@ -412,7 +414,7 @@ bool CMultiDownloader::StartConnection(int64_t start, int64_t end, int32_t buffe
 
 bool CMultiDownloader::LayOutRanges() {
     cached_.store(0);
-    file_.Close();
+    CloseFile();
     if (TryResume()) return true;
 
     int error = 0;
@@ -440,6 +442,7 @@ bool CMultiDownloader::LayOutRanges() {
     }
 
     int64_t total = total_size_.load();
+    if (server_md5_.size() >= 3) hasher_.Begin(temp_path_, total, {});
     if (multi_) {
         int64_t part = (total + threads_ - 1) / threads_;
         for (int k = 0; k < threads_; ++k) {
@@ -463,7 +466,21 @@ bool CMultiDownloader::TryResume() {
     std::optional<std::map<int64_t, int64_t>> ranges = ReadRangeTable(file, total_size_.load());
     if (!ranges) return false;
     // The file is open before the first connection can deliver bytes.
-    file_ = std::move(file);
+    {
+        std::unique_lock<std::shared_mutex> hold(file_lock_);
+        file_ = std::move(file);
+    }
+    if (server_md5_.size() >= 3) {
+        // What the table does not list is in the file already, from the earlier run.
+        std::vector<CPrefixHasher::Piece> present;
+        int64_t from = 0;
+        for (const auto& [start, end] : *ranges) {
+            if (start > from) present.push_back({from, start - 1});
+            from = std::max(from, end + 1);
+        }
+        if (from < total_size_.load()) present.push_back({from, total_size_.load() - 1});
+        hasher_.Begin(temp_path_, total_size_.load(), present);
+    }
     WriteLog(kLogInfo, "[INFO] multi, resume download.");
     int64_t sum = 0;
     for (const auto& [start, end] : *ranges) {
@@ -478,7 +495,7 @@ bool CMultiDownloader::TryResume() {
 }
 
 int64_t CMultiDownloader::WriteData(int64_t offset, int64_t length, const void* bytes) {
-    std::lock_guard<std::mutex> hold(file_lock_);
+    std::shared_lock<std::shared_mutex> hold(file_lock_);
     if (!file_.IsOpen()) return 0;
     if (offset < 0) {
         WriteLog(kLogError, "[ERROR] multi, write file data failed! seek failed, err=[%d].",
@@ -490,6 +507,7 @@ int64_t CMultiDownloader::WriteData(int64_t offset, int64_t length, const void* 
                  platform::LastSystemError());
         return 0;
     }
+    hasher_.MarkWritten(offset, length);
     return length;
 }
 
@@ -686,7 +704,7 @@ void CMultiDownloader::SaveRangeTable() {
     if (ranges.empty()) return;
     std::string table = EncodeRangeTable(ranges);
     int64_t total = total_size_.load();
-    std::lock_guard<std::mutex> hold(file_lock_);
+    std::unique_lock<std::shared_mutex> hold(file_lock_);
     if (!file_.IsOpen()) return;
     // A shorter table is cut to length first: a file cut between the two steps holds no valid table, never a
     // mixture of the old and the new one.
@@ -730,9 +748,11 @@ bool CMultiDownloader::CheckSize(bool with_events) {
     return false;
 }
 
-bool CMultiDownloader::CheckMd5(const std::string& path, bool with_events) {
+bool CMultiDownloader::CheckMd5(const std::string& path, bool with_events, CPrefixHasher* hasher) {
     if (server_md5_.size() < 3) return false;
-    std::string md5 = Upper(Md5File(Utf8ToUtf16(path)));
+    std::string md5 = hasher ? hasher->Finish() : std::string();
+    if (md5.empty()) md5 = Md5File(Utf8ToUtf16(path));
+    md5 = Upper(md5);
     if (with_events) RaiseText(kEventFileMd5, md5);
     // An unreadable file has no digest, and no digest matches.
     if (!md5.empty() && server_md5_.find(md5) != std::string::npos) {
@@ -766,6 +786,11 @@ bool CMultiDownloader::RenameToTarget() {
     // The file is not where it belongs: that is a failure, never a success.
     result_.store(IsCancelled() ? kResultUserCanceled : kResultFileOperationFailed);
     return false;
+}
+
+void CMultiDownloader::CloseFile() {
+    std::unique_lock<std::shared_mutex> hold(file_lock_);
+    file_.Close();
 }
 
 void CMultiDownloader::DestroyConnections() {

@@ -15,11 +15,13 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <shared_mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "downloader/download_event.h"
+#include "downloader/prefix_hasher.h"
 #include "downloader/range_connection.h"
 #include "platform/file_handle.h"
 
@@ -97,9 +99,11 @@ private:
     void SaveRangeTableAsync();
     void JoinSavers();
     bool CheckSize(bool with_events);
-    bool CheckMd5(const std::string& path, bool with_events);
+    // With a hasher that followed the file, its digest is used when it has one for the whole file.
+    bool CheckMd5(const std::string& path, bool with_events, CPrefixHasher* hasher = nullptr);
     bool RenameToTarget();
     bool RemoveRangeTable();
+    void CloseFile();
     void DestroyConnections();
     bool WaitSeconds(int64_t seconds);  // false when cancelled meanwhile
     bool IsCancelled() const { return cancelled_.load(); }
@@ -128,11 +132,14 @@ private:
     std::vector<std::unique_ptr<CRangeConnection>> connections_;
     std::thread thread_;
     std::mutex list_lock_;
-    std::mutex file_lock_;
+    // Data writes share it (they go to disjoint ranges at their own offsets); saving the range table and
+    // closing the file take it alone.
+    std::shared_mutex file_lock_;
     bool multi_ = true;
     int threads_ = kDefaultThreads;
     int32_t buffer_ = kDefaultBuffer;
     platform::FileHandle file_;
+    CPrefixHasher hasher_;  // follows the temporary file while it is written, when an MD5 is expected
     int64_t tcp_sample_ = 0;
     int64_t engine_sample_ = 0;
     int no_progress_ = 0;

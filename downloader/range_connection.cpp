@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <new>
 
 #include "downloader/url_parts.h"
 #include "system/deployment_profile.h"
@@ -199,8 +198,7 @@ size_t CRangeConnection::OnData(const char* bytes, size_t length) {
     if (!buffer_) {
         // A range never grows, so a buffer longer than the range would never fill.
         capacity_ = std::max<int64_t>(1, std::min<int64_t>(buffer_size_, GetInitialBytes()));
-        buffer_.reset(new (std::nothrow) char[size_t(capacity_)]());
-        if (!buffer_) {
+        if (!buffer_.Allocate(size_t(capacity_))) {
             WriteLog(kLogError, "[ERROR] easy=[%p], new buf failed! size=[%d].", static_cast<void*>(this),
                      buffer_size_);
             return length;
@@ -209,16 +207,16 @@ size_t CRangeConnection::OnData(const char* bytes, size_t length) {
     last_activity_ms_.store(NowMilliseconds());
     int64_t n = std::min<int64_t>(int64_t(length), GetBytesLeft());
     if (buffered_ + n >= capacity_) {
-        WriteOut(buffer_.get(), buffered_);
+        WriteOut(buffer_.Data(), buffered_);
         buffered_ = 0;
         if (n >= capacity_) {
             WriteOut(bytes, n);
         } else {
-            std::memcpy(buffer_.get(), bytes, size_t(n));
+            std::memcpy(buffer_.Data(), bytes, size_t(n));
             buffered_ = n;
         }
     } else {
-        std::memcpy(buffer_.get() + buffered_, bytes, size_t(n));
+        std::memcpy(buffer_.Data() + buffered_, bytes, size_t(n));
         buffered_ += n;
     }
     received_.fetch_add(n);
@@ -248,8 +246,8 @@ void CRangeConnection::WriteOut(const char* bytes, int64_t count) {
 }
 
 void CRangeConnection::SetState(int32_t state) {
-    if (buffer_) WriteOut(buffer_.get(), buffered_);
-    buffer_.reset();
+    if (buffer_) WriteOut(buffer_.Data(), buffered_);
+    buffer_.Release();
     buffered_ = 0;
     ChangeState(state);
 }

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "downloader/download_event.h"
+#include "platform/large_buffer.h"
 
 namespace ns_IXD {
 
@@ -110,7 +111,7 @@ private:
     std::string ca_file_;
     std::string address_;
     std::atomic<int32_t> state_{kCreated};
-    std::unique_ptr<char[]> buffer_;
+    platform::LargeBuffer buffer_;
     int64_t buffered_ = 0;
     int64_t capacity_ = 0;  // of the buffer: the buffer size, or the range when that is shorter
     std::atomic<int64_t> start_time_{0};

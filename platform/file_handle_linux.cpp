@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/file_handle.h"
@@ -11,6 +12,8 @@
 namespace platform {
 
 namespace {
+
+constexpr int64_t kLargestWrite = 1 << 20;
 
 bool Fail(int native) {
     SetLastSystemError(SystemErrorFromErrno(native));
@@ -63,7 +66,10 @@ bool FileHandle::WriteAt(int64_t offset, const void* data, int64_t length) {
     }
     const char* bytes = static_cast<const char*>(data);
     while (length > 0) {
-        ssize_t done = pwrite(descriptor_, bytes, size_t(length), off_t(offset));
+        // At most 1 MiB per call: for a single write of 2 MiB or more the page cache takes whole 2 MiB pages,
+        // and that costs many times the copy itself (5 MiB writes ran at 0.6 GB/s, 1 MiB ones at 7 GB/s).
+        size_t piece = size_t(std::min(length, kLargestWrite));
+        ssize_t done = pwrite(descriptor_, bytes, piece, off_t(offset));
         if (done < 0) {
             if (errno == EINTR) continue;
             return Fail(errno);

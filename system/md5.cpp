@@ -19,7 +19,9 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-std::string Finish(EVP_MD_CTX* context) {
+constexpr size_t kFileChunk = 1 << 20;
+
+std::string FinishDigest(EVP_MD_CTX* context) {
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
     if (EVP_DigestFinal_ex(context, digest, &length) != 1) return {};
@@ -28,25 +30,48 @@ std::string Finish(EVP_MD_CTX* context) {
 
 }  // namespace
 
+struct Md5Stream::Context {
+    DigestContext digest{EVP_MD_CTX_new()};
+    bool usable = false;
+
+    void Start() { usable = digest && EVP_DigestInit_ex(digest.get(), EVP_md5(), nullptr) == 1; }
+};
+
+Md5Stream::Md5Stream() : context_(std::make_unique<Context>()) {
+    context_->Start();
+}
+
+Md5Stream::~Md5Stream() = default;
+
+void Md5Stream::Update(const void* data, size_t length) {
+    if (context_->usable && EVP_DigestUpdate(context_->digest.get(), data, length) != 1)
+        context_->usable = false;
+}
+
+std::string Md5Stream::Finish() {
+    std::string digest = context_->usable ? FinishDigest(context_->digest.get()) : std::string();
+    context_->Start();
+    return digest;
+}
+
 std::string Md5File(const std::u16string& path) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(Utf16ToUtf8(path).c_str(), "rb"));
     if (!file) return {};
-    DigestContext context(EVP_MD_CTX_new());
-    if (!context || EVP_DigestInit_ex(context.get(), EVP_md5(), nullptr) != 1) return {};
-    unsigned char chunk[65536];
+    Md5Stream stream;
+    // Large reads: a downloaded installer is hashed as a whole, and each read is a call into the system.
+    std::unique_ptr<unsigned char[]> chunk(new unsigned char[kFileChunk]);
     for (;;) {
-        size_t count = std::fread(chunk, 1, sizeof chunk, file.get());
-        if (count > 0) EVP_DigestUpdate(context.get(), chunk, count);
-        if (count < sizeof chunk) break;
+        size_t count = std::fread(chunk.get(), 1, kFileChunk, file.get());
+        if (count > 0) stream.Update(chunk.get(), count);
+        if (count < kFileChunk) break;
     }
     // A read error (a folder, a failing disk) must not pass for the digest of the bytes read so far.
     if (std::ferror(file.get())) return {};
-    return Finish(context.get());
+    return stream.Finish();
 }
 
 std::string Md5Buffer(const void* data, size_t length) {
-    DigestContext context(EVP_MD_CTX_new());
-    if (!context || EVP_DigestInit_ex(context.get(), EVP_md5(), nullptr) != 1) return {};
-    EVP_DigestUpdate(context.get(), data, length);
-    return Finish(context.get());
+    Md5Stream stream;
+    stream.Update(data, length);
+    return stream.Finish();
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "formats/utf_conversion.h"
@@ -37,7 +38,7 @@ TEST(Md5Test, FileDigestCoversTheWholeFileAndFailsAsEmptyText) {
     TempFolder folder;
     // Several read chunks and a ragged end, with every byte value.
     std::string content;
-    for (int i = 0; i < 200003; ++i) content += char((i * 7) & 0xFF);
+    for (int i = 0; i < 2 * 1048576 + 3; ++i) content += char((i * 7) & 0xFF);
     std::string big = folder.Write("big.bin", content);
     std::string empty = folder.Write("empty.bin", "");
     std::string named = folder.Write("N\xC3\xA4me.txt", "abc");
@@ -48,6 +49,24 @@ TEST(Md5Test, FileDigestCoversTheWholeFileAndFailsAsEmptyText) {
     EXPECT_EQ(Md5File(Utf8ToUtf16(folder.Path() + "missing.bin")), "");
     // A folder opens but cannot be read; that must not pass for the digest of zero bytes.
     EXPECT_EQ(Md5File(Utf8ToUtf16(folder.Path())), "");
+}
+
+TEST(Md5Test, StreamFedInUnevenPiecesGivesTheDigestOfTheWholeAndStartsOverAfterFinish) {
+    std::string content;
+    for (int i = 0; i < 100000; ++i) content += char((i * 13) & 0xFF);
+    Md5Stream stream;
+    // Pieces that cross the 64-byte blocks of the digest at every offset, an empty one among them.
+    size_t at = 0;
+    for (size_t piece = 0; at < content.size(); piece = (piece * 5 + 3) % 257) {
+        size_t length = std::min(piece, content.size() - at);
+        stream.Update(content.data() + at, length);
+        at += length;
+    }
+    EXPECT_EQ(stream.Finish(), Md5Buffer(content.data(), content.size()));
+
+    stream.Update("abc", 3);
+    EXPECT_EQ(stream.Finish(), "900150983cd24fb0d6963f7d28e17f72");
+    EXPECT_EQ(stream.Finish(), "d41d8cd98f00b204e9800998ecf8427e");
 }
 
 TEST(Sha256Test, MatchesTheFips180VectorsAndGivesNothingForNothing) {
