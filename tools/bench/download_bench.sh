@@ -32,39 +32,21 @@ chmod 644 "$work/site/bench.bin"
 bytes=$((size_mib * 1024 * 1024))
 md5=$(md5sum "$work/site/bench.bin" | cut -d' ' -f1)
 
-started=""
+source "$(dirname "$0")/../../scripts/loopback-nginx.sh"
 cleanup() {
-  [ -n "$started" ] && nginx -q -p "$work/nginx/" -c "$work/nginx/nginx.conf" -e "$work/nginx/error.log" -s stop
+  loopback_nginx_stop "$work"
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-for attempt in 1 2 3 4 5 6 7 8; do
-  limited=$((20000 + RANDOM % 40000))
-  open=$((limited + 1))
-  cat > "$work/nginx/nginx.conf" <<CONF
-worker_processes 2;
-pid $work/nginx/nginx.pid;
-error_log $work/nginx/error.log;
-events { worker_connections 1024; }
-http {
-  access_log off;
-  client_body_temp_path $work/nginx/tmp/body;
-  proxy_temp_path $work/nginx/tmp/proxy;
-  fastcgi_temp_path $work/nginx/tmp/fastcgi;
-  uwsgi_temp_path $work/nginx/tmp/uwsgi;
-  scgi_temp_path $work/nginx/tmp/scgi;
-  sendfile on;
-  server { listen 127.0.0.1:$limited; root $work/site; limit_rate $rate; }
-  server { listen 127.0.0.1:$open; root $work/site; }
+# The limited server on the base port, the open one on the next.
+bench_servers() {
+  echo "  server { listen 127.0.0.1:$1; root $work/site; limit_rate $rate; }"
+  echo "  server { listen 127.0.0.1:$(($1 + 1)); root $work/site; }"
 }
-CONF
-  if nginx -q -p "$work/nginx/" -c "$work/nginx/nginx.conf" -e "$work/nginx/error.log" 2>/dev/null; then
-    started=1
-    break
-  fi
-done
-[ -n "$started" ] || { echo "download_bench: nginx did not start" >&2; exit 1; }
+loopback_nginx_start "$work" bench_servers || { echo "download_bench: nginx did not start" >&2; exit 1; }
+limited=$loopback_nginx_port
+open=$((limited + 1))
 
 results="$work/results.txt"
 : > "$results"
