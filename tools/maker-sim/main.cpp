@@ -1,6 +1,6 @@
 // maker-sim: the maker's services on loopback for the demo and for tests that run it as a program.
 //
-//   maker-sim [--address 127.0.0.1] [--cert server.pem --key server.key] [--port api.https=18443 ...]
+//   maker-sim [--address 127.0.0.1] [--cert server.pem --key server.key] [--port api.https=19443 ...]
 //             [--record requests.jsonl] [--ports-file ports.json] [--script rules.json]
 //             [--runtime-xml runtime.xml] [--offer '{"id":1,"type":1}'] [--doh host=1.2.3.4,5.6.7.8 ...]
 //             [--doh-account uid,ak,secret] [--profile-ports]
